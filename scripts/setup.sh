@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build and the tests need. Idempotent and
+# quick when everything is there; needs root (or sudo) only when something is
+# missing. Usage: scripts/setup.sh [--no-windows]
+set -euo pipefail
+
+want_windows=1
+[ "${1:-}" = "--no-windows" ] && want_windows=0
+
+packages=(
+  build-essential cmake pkg-config git
+  libgtest-dev googletest libbenchmark-dev
+  libsndfile1-dev libpng-dev zlib1g-dev
+  libfreetype-dev libfontconfig-dev libx11-dev
+  xvfb xauth
+)
+if [ "$want_windows" = 1 ]; then
+  packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+echo "setup: all build and test packages are installed"

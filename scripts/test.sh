@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the Linux tests, the same tests under
+# AddressSanitizer + UndefinedBehaviorSanitizer, and the Windows cross-builds.
+# Usage: scripts/test.sh [--quick]   (--quick skips the sanitizer and Windows builds)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+quick=0
+[ "${1:-}" = "--quick" ] && quick=1
+jobs=$(nproc 2>/dev/null || echo 2)
+
+scripts/setup.sh
+
+step() { echo; echo "=== $*"; }
+
+step "Linux build and tests"
+cmake --preset linux >/dev/null
+cmake --build --preset linux -j"$jobs"
+ctest --preset linux -j"$jobs"
+
+if [ "$quick" = 0 ]; then
+  step "Sanitizer build and tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
+  cmake --preset linux-asan >/dev/null
+  cmake --build --preset linux-asan -j"$jobs"
+  ctest --preset linux-asan -j"$jobs"
+
+  for target in win64 win32; do
+    step "Windows cross-build: $target"
+    cmake --preset "$target" >/dev/null
+    cmake --build --preset "$target" -j"$jobs"
+  done
+fi
+echo
+echo "All tests passed."
