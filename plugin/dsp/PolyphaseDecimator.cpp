@@ -1,0 +1,13 @@
+#include "PolyphaseDecimator.h"
+
+PolyphaseDecimator::PolyphaseDecimator()
+{
+    Design(32, 0.25, 2);
+}
+
+void PolyphaseDecimator::Design(int totalTaps, double cutoff, int factor)
+{
+    layout_ = DesignPolyphaseBranches(coef_, totalTaps, cutoff, factor);
+    branch_ = 0;
+    accumulator_ = 0.0;
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "PolyphaseDesign.h"
+
+// Polyphase FIR decimator by an integer factor L (1..8), the counterpart of
+// PolyphaseInterpolator.
+//
+// Output n is the full-rate convolution sum(h[i] * u[t - i]) at t = the last
+// value of group n. In polyphase form, the k-th value of a group (k =
+// 0..L-1, the branch counter) is L-1-k samples older than t, so it enters
+// branch L-1-k (taps L-1-k, 2L-1-k, ...) and adds that branch's dot product
+// to the accumulator: the decimator sums one branch per oversampled step and
+// the work per base-rate output is one pass over the N taps. TakeOutput()
+// returns the group's sum and starts the next group. The group delay is
+// (N - 1) / 2 oversampled samples, measured from the group's last value.
+//
+// Storage is fixed (8 branches x 64 taps, one doubled-ring history per
+// branch: each value is written at p and p + 64 so the newest 64 values are
+// one contiguous window); nothing allocates.
+class PolyphaseDecimator
+{
+public:
+    // Holds a placeholder design (factor 2) until the first real Design.
+    PolyphaseDecimator();
+
+    // Limits as DesignPolyphaseBranches; cutoff is relative to the
+    // oversampled rate. Keeps the histories and restarts the group.
+    // [any thread, not concurrently with Push/TakeOutput]
+    void Design(int totalTaps, double cutoff, int factor);
+
+    // [audio thread]
+    void Push(double u)
+    {
+        const int k = layout_.factor - 1 - branch_;
+        int& pos = writePos_[k];
+        pos = (pos == 0) ? kTaps - 1 : pos - 1;
+        double* h = history_[k];
+        h[pos] = u;
+        h[pos + kTaps] = u;
+
+        const double* window = h + pos;
+        const double* c = coef_[k];
+        const int taps = layout_.branchTaps;
+        double sum = 0.0;
+        for (int j = 0; j < taps; ++j)
+            sum += c[j] * window[j];
+        accumulator_ += sum;
+        branch_ = (branch_ + 1 == layout_.factor) ? 0 : branch_ + 1;
+    }
+
+    // Sum of the current group; resets the accumulator and the branch
+    // counter. [audio thread]
+    double TakeOutput()
+    {
+        const double y = accumulator_;
+        accumulator_ = 0.0;
+        branch_ = 0;
+        return y;
+    }
+
+    int Factor() const { return layout_.factor; }
+    int TotalTaps() const { return layout_.totalTaps; }
+    int BranchTaps() const { return layout_.branchTaps; }
+
+private:
+    static constexpr int kTaps = PolyphaseLayout::kMaxBranchTaps;
+
+    PolyphaseLayout layout_;
+    int branch_ = 0;
+    double accumulator_ = 0.0;
+    int writePos_[PolyphaseLayout::kMaxFactor] = {};
+    double coef_[PolyphaseLayout::kMaxFactor][kTaps] = {};
+    double history_[PolyphaseLayout::kMaxFactor][2 * kTaps] = {};
+};
