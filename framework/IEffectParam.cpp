@@ -68,8 +68,7 @@ void IEffectParam::SetValue(double v) {
 }
 
 void IEffectParam::SetMax(double maxValue) {
-  max_ = maxValue > min_ + step_ ? maxValue : min_ + step_;
-  if (value_ > max_) value_ = max_;
+  if (std::isfinite(maxValue)) max_ = maxValue > min_ + step_ ? maxValue : min_ + step_;
 }
 
 double IEffectParam::FromNormalizedUnrounded(double x) const {

@@ -78,7 +78,8 @@ class IEffectParam {
   bool CanAutomate() const { return canAutomate_; }
   void SetCanAutomate(bool can) { canAutomate_ = can; }
   // The plug-in changes a range bound at reset (the high crossover follows the
-  // sample rate); the value is clamped into the new range.
+  // sample rate). The stored value is left alone, so a session that goes
+  // through a lower rate keeps its setting; reads clamp it.
   void SetMax(double maxValue);
 
  private:

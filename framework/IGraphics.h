@@ -21,6 +21,8 @@ class IGraphics {
   virtual void FlagAllForRedraw() = 0;
   // Replaces the text of a text control. [lock held]
   virtual void SetControlText(int controlIdx, const char* text) = 0;
+  // Sets the lowest level (dB) a meter control shows. [lock held]
+  virtual void SetMeterFloor(int controlIdx, double floorDb) = 0;
   // Prepares the drawing surfaces once the editor is attached. [lock held]
   virtual void PrepDraw() = 0;
 

@@ -14,8 +14,12 @@ packages=(
   libfreetype-dev libfontconfig-dev libx11-dev
   xvfb xauth
 )
+# Real hosts for the Linux modules: Ardour 7 (scanners and headless render)
+# and other VST2 plug-ins to compare against.
+packages+=(ardour lsp-plugins-vst zam-plugins)
 if [ "$want_windows" = 1 ]; then
-  packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev)
+  packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
+             wine wine64 wine32:i386)
 fi
 
 missing=()
@@ -28,6 +32,10 @@ if [ "${#missing[@]}" -gt 0 ]; then
   SUDO=""
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   export DEBIAN_FRONTEND=noninteractive
+  # 32-bit Wine runs the 32-bit Windows module's tests.
+  if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -q i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

@@ -59,6 +59,7 @@ class RecordingEditor : public IGraphics {
   void HideParameterControls(int, bool) override {}
   void FlagAllForRedraw() override {}
   void SetControlText(int, const char*) override {}
+  void SetMeterFloor(int, double) override {}
   void PrepDraw() override { ++prepared; }
   int Width() const override { return 100; }
   int Height() const override { return 50; }

@@ -1,0 +1,463 @@
+// Velto's reaction to resets and parameter changes, and its audio routine.
+
+#include "Velto.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "FastExp.h"
+#include "FpEnvironment.h"
+
+namespace {
+constexpr double kTwoPi = 6.283185307179586;
+constexpr double kDbToLog = 0.1151292546497;  // ln 10 / 20
+constexpr double kEpsilon = 2.22045e-15;
+
+double DbToGain(double db) { return std::exp(db * kDbToLog); }
+
+// The drive's channel mismatch widens the left band split by this factor.
+double MismatchFactor(const SaturationCore& core) { return 1.0 + 0.01 * core.GetModelValue(27); }
+
+// Non-finite host samples would stay in every filter memory for good; they
+// enter the chain as silence instead.
+inline double Finite(double x) { return std::isfinite(x) ? x : 0.0; }
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Reset and parameter reaction
+
+void Velto::Reset() {
+  IEffectLock lock(Mutex());
+  const double fs = GetSampleRate();
+
+  for (int c = 0; c < 2; ++c) {
+    inFollow_[c].Clear();
+    outFollow_[c].Clear();
+    slowIn_[c].Clear();
+    slowOut_[c].Clear();
+    holdOut_[c].Clear();
+    rms_[c].Clear();
+  }
+  levels_ = MeterLevels();
+
+  fadeTime_ = 0.1;
+  fadeIn_ = true;
+  fadeCounter_ = 0;
+
+  core_.SetModel(kOversampling * fs, model_);
+  SetupOversampling();
+  DesignFilters(4);
+  UpdateBandGains();
+
+  for (int c = 0; c < 2; ++c) {
+    inFollow_[c].Configure(0.001, 300.0, fs);
+    rms_[c].Configure(750.0, fs);
+    outFollow_[c].Configure(0.001, 300.0, fs);
+    holdOut_[c].Configure(0.001, 2500.0, fs);
+  }
+  for (int c = 0; c < 2; ++c) {
+    slowIn_[c].Configure(5.0, 3000.0, fs);
+    slowOut_[c].Configure(5.0, 3000.0, fs);
+  }
+
+  GetParam(kHighFreq)->SetMax(fs * 0.5);
+}
+
+void Velto::ArmFade(double seconds) {
+  fadeTime_ = seconds;
+  fadeIn_ = true;  // the counter carries on; only a reset restarts it
+}
+
+void Velto::ParamChanged(int paramIdx) {
+  IEffectLock lock(Mutex());
+  const IEffectParam* param = GetParam(paramIdx);
+  if (!param) return;
+  const double v = param->Value();
+  IGraphics* gui = GetGUI();
+
+  switch (paramIdx) {
+    case kInGain:
+      inGain_ = DbToGain(v);
+      core_.SetInputGain(inGain_);
+      break;
+    case kOutGain:
+      outGain_ = DbToGain(v);
+      break;
+    case kDrive:
+      driveGain_ = DbToGain(v);
+      core_.SetDrive(driveGain_);
+      break;
+    case kLowFreq:
+      lowSplit_ = v;
+      if (gui) gui->ClampParameterControls(kHighFreq, v, GetParam(kHighFreq)->Max());
+      DesignFilters(0);
+      break;
+    case kHighFreq:
+      highSplit_ = v;
+      if (gui) gui->ClampParameterControls(kLowFreq, GetParam(kLowFreq)->Min(), v);
+      DesignFilters(2);
+      break;
+    case kLowVol:
+      lowVol_ = DbToGain(v);
+      UpdateBandGains();
+      break;
+    case kMidVol:
+      midVol_ = DbToGain(v);
+      UpdateBandGains();
+      break;
+    case kHighVol:
+      highVol_ = DbToGain(v);
+      UpdateBandGains();
+      break;
+    case kHPON:
+      hpOn_ = v != 0.0;
+      ArmFade(0.15);
+      break;
+    case kHPFreq:
+      hpFreq_ = v;
+      DesignFilters(3);
+      break;
+    case kCenterFreq:
+      centerFreq_ = v;
+      DesignFilters(2);
+      DesignFilters(0);
+      break;
+    case k3Band:
+      threeBand_ = v != 0.0;
+      if (gui) {
+        // Only the controls of the active crossover are shown.
+        gui->HideParameterControls(kLowFreq, !threeBand_);
+        gui->HideParameterControls(kHighFreq, !threeBand_);
+        gui->HideParameterControls(kMidVol, !threeBand_);
+        gui->HideParameterControls(kCenterFreq, threeBand_);
+      }
+      ArmFade(0.1);
+      DesignFilters(4);
+      UpdateBandGains();
+      break;
+    case kHPQ:
+      hpQ_ = param->AsInt();
+      DesignFilters(3);
+      break;
+    case kHPRollOff:
+      rollOff_ = param->AsInt();
+      DesignFilters(3);
+      ArmFade(0.15);
+      break;
+    case kBypass:
+      bypass_ = v != 0.0;
+      SetupOversampling();
+      if (gui) gui->FlagAllForRedraw();
+      ArmFade(0.2);
+      break;
+    case kMix:
+      mix_ = v * 0.01;
+      break;
+    case kMeterScale:
+      meterScale_ = v;
+      if (gui) {
+        for (int idx : links_.inputMeter) gui->SetMeterFloor(idx, v);
+        for (int idx : links_.outputMeter) gui->SetMeterFloor(idx, v);
+        for (int idx : links_.rangeMeter) gui->SetMeterFloor(idx, v);
+        for (int idx : links_.barMeter) gui->SetMeterFloor(idx, v);
+        for (int idx : links_.vuLines) gui->SetMeterFloor(idx, v);
+      }
+      break;
+    case kFeedback:
+      feedback_ = v * 0.01;
+      core_.SetFeedback(feedback_);
+      UpdateBandGains();
+      break;
+    case kEQ_LRMS:
+      eqMode_ = param->AsInt();
+      if (gui) {
+        gui->SetControlText(links_.inputLabel[0], eqMode_ != 0 ? "M" : "L");
+        gui->SetControlText(links_.inputLabel[1], eqMode_ != 0 ? "S" : "R");
+      }
+      UpdateBandGains();
+      ArmFade(0.15);
+      break;
+    case kHP_LRMS:
+      hpMode_ = param->AsInt();
+      ArmFade(0.15);
+      break;
+    case kModel:
+      model_ = modelCopy_ = 17;
+      break;
+    default:
+      break;
+  }
+}
+
+void Velto::OnPresetsChanged() {
+  IEffectLock lock(Mutex());
+  modelCopy_ = GetParam(kModel)->AsInt();
+}
+
+void Velto::UpdateBandGains() {
+  const double c = feedback_;
+  // More feedback pulls every band toward unity gain.
+  bandLow_ = lowVol_ + c * (1.0 - lowVol_);
+  bandMid_ = midVol_ + c * (1.0 - midVol_);
+  bandHigh_ = highVol_ + c * (1.0 - highVol_);
+
+  // Written exactly as the drive character was tuned: the last two terms
+  // form one quotient, so e is 0.998129 without feedback and 0.041343 at 50 %.
+  const double e = FastExp(-kTwoPi * c) - FastExp(-kTwoPi) / (1.0 - FastExp(-kTwoPi));
+  const double f = (e - 1.0) / 2.0;
+  const double v2 = core_.GetModelValue(2);
+  const double v3 = core_.GetModelValue(3);
+  core_.SetWorkingValues(core_.GetModelValue(0) * e, core_.GetModelValue(1) * e,
+                         std::clamp(v2 + (2.0 * v2 - 2.25) * f, 0.0, 1.0),
+                         std::clamp(v3 + (2.0 * v3 - 2.25) * f, 0.0, 1.0));
+  if (core_.HasHiss()) core_.ConfigureHiss(1.0 + c * 0.5, 1.0 + c);
+}
+
+// ---------------------------------------------------------------------------
+// Filter design
+
+void Velto::SetupOversampling() {
+  const int factor = kOversampling;
+  if (factor < 2 || bypass_) return;
+  constexpr int kDecimatorTaps = 44 * kOversampling;
+  constexpr int kInterpolatorTaps = 20 * kOversampling;
+  for (int c = 0; c < 2; ++c) {
+    decim_[c].Design(kDecimatorTaps, 0.497 / factor, factor);
+    interp_[c].Design(kInterpolatorTaps, 0.525 / factor, factor);
+  }
+  // The dry path waits as long as the two resampling filters delay the wet one.
+  const int slots = (kDecimatorTaps / factor + kInterpolatorTaps / factor) / 2;
+  for (DryDelayLine& line : dry_) line.Resize(slots);
+}
+
+void Velto::DesignFilters(int group) {
+  const double fs4 = kOversampling * GetSampleRate();
+  const double d = MismatchFactor(core_);
+  switch (group) {
+    case 0: {
+      const double f = threeBand_ ? lowSplit_ : centerFreq_;
+      split_[0].Design(d * f, fs4);
+      split_[1].Design(f, fs4);
+      break;
+    }
+    case 2:
+      if (threeBand_) {
+        split_[2].Design(d * highSplit_, fs4);
+        split_[4].Design(d * highSplit_, fs4);
+        split_[3].Design(highSplit_, fs4);
+        split_[5].Design(highSplit_, fs4);
+      } else {
+        split_[4].Design(d * centerFreq_, fs4);
+        split_[5].Design(centerFreq_, fs4);
+      }
+      break;
+    case 3:
+      DesignHighpass();
+      break;
+    case 4:
+      DesignFilters(0);
+      DesignFilters(2);
+      DesignFilters(3);
+      break;
+    default:
+      break;
+  }
+}
+
+void Velto::DesignHighpass() {
+  const double fs = GetSampleRate();
+  const double F = hpFreq_;
+  double f1 = F, q1 = 0.7071, f2 = F, q2 = 0.7071, fPre = F;
+  // Stage frequencies and qualities of each response and order.
+  switch (hpQ_) {
+    case 0:  // Bessel
+      if (rollOff_ == 3) {
+        f1 = F / 1.4524, q1 = 0.691, fPre = F / 1.327;
+      } else if (rollOff_ == 4) {
+        f1 = F / 1.4192, q1 = 0.5219, f2 = F / 1.5912, q2 = 0.8055;
+      } else {
+        f1 = F / 1.2736, q1 = 0.5773;
+      }
+      break;
+    case 1:  // Butterworth
+      if (rollOff_ == 3) {
+        q1 = 1.0;
+      } else if (rollOff_ == 4) {
+        q1 = 0.5412, q2 = 1.3065;
+      }
+      break;
+    case 2:  // Chebyshev
+      if (rollOff_ == 3) {
+        f1 = F / 0.9971, q1 = 2.0176, fPre = F / 0.4942;
+      } else if (rollOff_ == 4) {
+        f1 = F / 0.5286, q1 = 0.7845, f2 = F / 0.9932, q2 = 3.56;
+      } else {
+        f1 = F / 1.2314, q1 = 0.8638;
+      }
+      break;
+    default:
+      break;
+  }
+  hp_[0].DesignHighpass(f1, q1, fs);
+  hp_[1].DesignHighpass(f1, q1, fs);
+  hp_[2].DesignHighpass(f2, q2, fs);
+  hp_[3].DesignHighpass(f2, q2, fs);
+  split_[6].Design(fPre, fs);
+  split_[7].Design(fPre, fs);
+}
+
+// ---------------------------------------------------------------------------
+// Audio
+
+// The high-pass cascade of one channel: roll-off 2 is stage 1 alone, 3 a
+// one-pole high-pass before stage 1, 4 stage 1 then stage 2.
+double Velto::HighpassLeft(double x) {
+  if (rollOff_ == 3) return hp_[0].ProcessDF2(x - split_[6].Process(x));
+  const double y = hp_[0].ProcessDF2(x);
+  return rollOff_ == 4 ? hp_[2].ProcessDF1(y) : y;
+}
+
+double Velto::HighpassRight(double x) {
+  if (rollOff_ == 3) return hp_[1].ProcessDF2(x - split_[7].Process(x));
+  const double y = hp_[1].ProcessDF2(x);
+  return rollOff_ == 4 ? hp_[3].ProcessDF1(y) : y;
+}
+
+void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
+  ScopedDenormalGuard denormals;  // flush-to-zero, round toward zero, for this block
+
+  const double fs = GetSampleRate();
+  double fadeLength = fs * fadeTime_;
+  const double* inL = inputs[0];
+  const double* inR = inputs[1];
+  double* outL = outputs[0];
+  double* outR = outputs[1];
+
+  for (int i = 0; i < frames; ++i) {
+    const double x0 = Finite(inL[i]);
+    const double x1 = Finite(inR[i]);
+    double yL, yR;
+
+    if (bypass_) {
+      // Nothing but the fade runs: filters, core and meters keep their state.
+      yL = x0;
+      yR = x1;
+    } else {
+      double a, b;
+      if (eqMode_ == 0) {
+        a = x0, b = x1;
+      } else {
+        a = (x0 + x1) * 0.5;  // mid
+        b = (x1 - x0) * 0.5;  // side
+      }
+      dry_[0].Write(x0);
+      dry_[1].Write(x1);
+      interp_[0].Push(a);
+      interp_[1].Push(b);
+
+      for (int k = 0; k < kOversampling; ++k) {
+        const double uA = interp_[0].Next();
+        const double uB = interp_[1].Next();
+        const double lowA = split_[0].Process(uA);
+        const double lowB = split_[1].Process(uB);
+        double eqA, eqB;
+        if (threeBand_) {
+          const double midA = split_[2].Process(uA - lowA);
+          const double midB = split_[3].Process(uB - lowB);
+          const double highA = uA - split_[4].Process(uA);
+          const double highB = uB - split_[5].Process(uB);
+          eqA = bandMid_ * midA + bandLow_ * lowA + bandHigh_ * highA;
+          eqB = bandMid_ * midB + bandLow_ * lowB + bandHigh_ * highB;
+        } else {
+          eqA = bandHigh_ * (uA - lowA) + bandLow_ * lowA;
+          eqB = bandHigh_ * (uB - lowB) + bandLow_ * lowB;
+        }
+        // In mid or side mode only that signal passes the tone stage.
+        double cA = eqMode_ == 2 ? uA : eqA;
+        double cB = eqMode_ == 1 ? uB : eqB;
+        core_.Process(cA, cB);
+        decim_[0].Push(cA);
+        decim_[1].Push(cB);
+      }
+
+      const double wA = decim_[0].TakeOutput() * outGain_;
+      const double wB = decim_[1].TakeOutput() * outGain_;
+      double wL = wA, wR = wB;
+      if (eqMode_ != 0) {
+        wL = wA - wB;
+        wR = wB + wA;
+      }
+      const double dL = dry_[0].Read();
+      const double dR = dry_[1].Read();
+      const double mL = (1.0 - mix_) * dL + mix_ * wL;
+      const double mR = (1.0 - mix_) * dR + mix_ * wR;
+
+      if (!hpOn_) {
+        yL = mL, yR = mR;
+      } else if (hpMode_ == 1) {
+        const double m = (mL + mR) * 0.5, s = (mR - mL) * 0.5;
+        const double mf = HighpassLeft(m);
+        yL = mf - s, yR = mf + s;
+      } else if (hpMode_ == 2) {
+        const double m = (mR + mL) * 0.5, s = (mR - mL) * 0.5;
+        const double sf = HighpassLeft(s);
+        yL = m - sf, yR = m + sf;
+      } else {
+        yL = HighpassLeft(mL);
+        yR = HighpassRight(mR);
+      }
+
+      // Meters follow the tone stage's channels on the input side.
+      const double pA = std::fabs(inGain_ * a), pB = std::fabs(inGain_ * b);
+      const double pL = std::fabs(yL), pR = std::fabs(yR);
+      inFollow_[0].Update(pA);
+      inFollow_[1].Update(pB);
+      outFollow_[0].Update(pL);
+      outFollow_[1].Update(pR);
+      slowIn_[0].Update(pA);
+      slowIn_[1].Update(pB);
+      slowOut_[0].Update(pL);
+      slowOut_[1].Update(pR);
+      rms_[0].Update(pL);
+      rms_[1].Update(pR);
+      holdOut_[0].Update(pL);
+      holdOut_[1].Update(pR);
+    }
+
+    if (fadeIn_) {
+      fadeLength = std::clamp(fadeLength, 1.0, fs);
+      const int length = static_cast<int>(fadeLength);
+      fadeCounter_ = fadeCounter_ < 0 ? 0 : std::min(fadeCounter_, length);
+      const double g = std::clamp(fadeCounter_ / (fadeLength + kEpsilon), 0.0, 1.0);
+      yL = std::clamp(yL * g, -g, g);
+      yR = std::clamp(yR * g, -g, g);
+      if (++fadeCounter_ > length) {
+        fadeIn_ = false;
+        fadeCounter_ = 0;
+      }
+    }
+    outL[i] = yL;
+    outR[i] = yR;
+  }
+
+  HandOverMeters();
+}
+
+void Velto::HandOverMeters() {
+  auto unit = [](double v) { return std::clamp(v, 0.0, 1.0); };
+  for (int c = 0; c < 2; ++c) {
+    outFollow_[c].display = unit(outFollow_[c].state);
+    levels_.in[c] = unit(inFollow_[c].state);
+    levels_.out[c] = outFollow_[c].display;
+    levels_.bars[c] = unit(slowIn_[c].state);
+    levels_.bars[2 + c] = unit(slowOut_[c].state);
+    levels_.peak[c] = unit(holdOut_[c].state);
+    levels_.rms[c] = unit(rms_[c].Rms());
+  }
+  IGraphics* gui = GetGUI();
+  if (!gui) return;
+  for (int c = 0; c < 2; ++c) gui->PushControlValue(links_.outputReadout[c], outFollow_[c].state);
+  for (int c = 0; c < 2; ++c) gui->PushControlValue(links_.inputMeter[c], levels_.in[c]);
+  for (int c = 0; c < 2; ++c) gui->PushControlValue(links_.outputMeter[c], levels_.out[c]);
+  for (int m = 0; m < 4; ++m) gui->PushControlValue(links_.barMeter[m], levels_.bars[m]);
+}

@@ -1,0 +1,139 @@
+#pragma once
+// Velto: stereo saturation and tone shaping.
+//
+// The class derives from the binding class of the module it is built into
+// (PluginBinding, named by the binding's own PluginBinding.h), so one object is
+// plug-in, framework and binding at once. All parameter reactions and the
+// audio routine run under the framework's plug-in lock.
+
+#include "BiquadSection.h"
+#include "DryDelayLine.h"
+#include "EnvelopeFollower.h"
+#include "OnePoleLowpass.h"
+#include "PluginBinding.h"
+#include "PolyphaseDecimator.h"
+#include "PolyphaseInterpolator.h"
+#include "RmsFollower.h"
+#include "SaturationCore.h"
+
+enum EParams {
+  kInGain = 0,
+  kOutGain,
+  kDrive,
+  kLowFreq,
+  kHighFreq,
+  kLowVol,
+  kMidVol,
+  kHighVol,
+  kHPON,
+  kHPFreq,
+  kCenterFreq,
+  k3Band,
+  kHPQ,
+  kHPRollOff,
+  kBypass,
+  kMix,
+  kMeterScale,
+  kFeedback,
+  kEQ_LRMS,
+  kHP_LRMS,
+  kModel,
+  kNumParams
+};
+
+// Source names of the parameters, in index order (used by preset text dumps
+// and by tools that address parameters by name).
+extern const char* const kVeltoParamNames[kNumParams];
+
+// Seeds the C runtime's random generator before the processing members are
+// built: the saturation core picks its modulation start and noise seeds from
+// it. Production seeds with the processor's time-stamp counter.
+struct VeltoRandomSeed {
+  VeltoRandomSeed();
+  // Makes every instance created afterwards seed with this value instead
+  // (tests and offline renders that must repeat exactly). [creation lock]
+  static void UseFixedSeed(unsigned seed);
+  static void UseTimeStampCounter();
+};
+
+class Velto : public PluginBinding {
+ public:
+  explicit Velto(PluginBinding::InstanceInfo info);
+
+  void Reset() override;                   // [lock taken]
+  void ParamChanged(int paramIdx) override;  // [lock taken]
+  void OnPresetsChanged() override;        // [lock taken]
+  void ProcessDouble(double** inputs, double** outputs, int frames) override;  // [audio thread, lock held]
+
+  // Control indices the editor layout records; -1 while there is no editor.
+  struct EditorLinks {
+    int inputMeter[2] = {-1, -1};
+    int outputMeter[2] = {-1, -1};
+    int barMeter[4] = {-1, -1, -1, -1};
+    int rangeMeter[2] = {-1, -1};  // each reads a peak and an RMS value
+    int vuLines[2] = {-1, -1};
+    int outputReadout[2] = {-1, -1};  // the two ITextVU read-outs
+    int inputLabel[2] = {-1, -1};     // "L"/"R" or "M"/"S"
+  };
+
+  // Level values for the meters, written by the audio thread once per block
+  // and read by the editor's timer without a lock.
+  struct MeterLevels {
+    double in[2] = {};
+    double out[2] = {};
+    double bars[4] = {};
+    double peak[2] = {};
+    double rms[2] = {};
+  };
+  const MeterLevels& Levels() const { return levels_; }
+
+  // Diagnostics for tests and tools.
+  bool FadeActive() const { return fadeIn_; }
+  int FadeCounter() const { return fadeCounter_; }
+  double FadeTime() const { return fadeTime_; }
+  const SaturationCore& Core() const { return core_; }
+
+ private:
+  // Filter groups: 0 low split, 2 high split, 3 high-pass, 4 all of them.
+  void DesignFilters(int group);
+  void DesignHighpass();
+  void SetupOversampling();
+  void UpdateBandGains();
+  void ArmFade(double seconds);
+  void HandOverMeters();
+  double HighpassLeft(double x);
+  double HighpassRight(double x);
+
+  VeltoRandomSeed seed_;  // first member: seeds before the core is built
+
+  // Derived values of the parameters.
+  double inGain_ = 1.0, outGain_ = 1.0, driveGain_ = 1.0;
+  double meterScale_ = -24.0;
+  double mix_ = 1.0;
+  double lowSplit_ = 175.0, highSplit_ = 4500.0, centerFreq_ = 1000.0, hpFreq_ = 2.0;
+  double lowVol_ = 0.0, midVol_ = 0.0, highVol_ = 0.0;
+  double bandLow_ = 0.0, bandMid_ = 0.0, bandHigh_ = 0.0;
+  double feedback_ = 0.0;
+  bool bypass_ = false, hpOn_ = true, threeBand_ = true;
+  int hpQ_ = 1, rollOff_ = 0, eqMode_ = 0, hpMode_ = 0;
+  int model_ = 17, modelCopy_ = 17;
+
+  // Click suppression after switches.
+  bool fadeIn_ = true;
+  int fadeCounter_ = 0;
+  double fadeTime_ = 0.1;
+
+  // Processing members.
+  static constexpr int kOversampling = 4;
+  OnePoleLowpass split_[8];  // 0/1 low split L/R, 2/3 mid band, 4/5 high split, 6/7 high-pass pre-stage
+  BiquadSection hp_[4];      // stage 1 L, stage 1 R, stage 2 L, stage 2 R
+  PolyphaseInterpolator interp_[2];
+  PolyphaseDecimator decim_[2];
+  DryDelayLine dry_[2];
+  SaturationCore core_;
+
+  EnvelopeFollower inFollow_[2], outFollow_[2], slowIn_[2], slowOut_[2], holdOut_[2];
+  RmsFollower rms_[2];
+  MeterLevels levels_;
+  EditorLinks links_;
+};
