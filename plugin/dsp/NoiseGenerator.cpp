@@ -17,12 +17,17 @@ constexpr double kFeedback = 0.125;
 // old row is kept if every draw fails, which the bounds make very unlikely).
 constexpr int kMaxRedraws = 16;
 
+// Index of the highest set bit, v != 0.
 int HighestBit(std::uint32_t v)
 {
+#if defined(__GNUC__)
+    return 31 - __builtin_clz(v);
+#else
     int bit = 0;
     while (v >>= 1)
         ++bit;
     return bit;
+#endif
 }
 }  // namespace
 

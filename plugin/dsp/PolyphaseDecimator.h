@@ -38,13 +38,7 @@ public:
         h[pos] = u;
         h[pos + kTaps] = u;
 
-        const double* window = h + pos;
-        const double* c = coef_[k];
-        const int taps = layout_.branchTaps;
-        double sum = 0.0;
-        for (int j = 0; j < taps; ++j)
-            sum += c[j] * window[j];
-        accumulator_ += sum;
+        accumulator_ += BranchOutput(coef_[k], u, h + pos, layout_.branchTaps);
         branch_ = (branch_ + 1 == layout_.factor) ? 0 : branch_ + 1;
     }
 

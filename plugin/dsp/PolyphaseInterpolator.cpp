@@ -19,14 +19,7 @@ void PolyphaseInterpolator::Push(double x)
     history_[writePos_ + kTaps] = x;
 
     const double* window = history_ + writePos_;
-    const int taps = layout_.branchTaps;
     for (int p = 0; p < layout_.factor; ++p)
-    {
-        const double* c = coef_[p];
-        double sum = 0.0;
-        for (int k = 0; k < taps; ++k)
-            sum += c[k] * window[k];
-        output_[p] = sum;
-    }
+        output_[p] = BranchOutput(coef_[p], x, window, layout_.branchTaps);
     readIndex_ = 0;
 }
