@@ -92,6 +92,9 @@ class Velto : public PluginBinding {
   int FadeCounter() const { return fadeCounter_; }
   double FadeTime() const { return fadeTime_; }
   const SaturationCore& Core() const { return core_; }
+  // Band gains after the feedback pull: 0 low, 1 mid, 2 high.
+  double BandGain(int band) const { return band == 0 ? bandLow_ : band == 1 ? bandMid_ : bandHigh_; }
+  EditorLinks& Links() { return links_; }
 
  private:
   // Filter groups: 0 low split, 2 high split, 3 high-pass, 4 all of them.

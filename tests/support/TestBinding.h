@@ -38,31 +38,4 @@ class TestBinding : public IEffectBase {
   }
 };
 
-// An editor that records what the framework gives it.
-class RecordingEditor : public IGraphics {
- public:
-  struct Shown {
-    int param;
-    double value;
-    bool normalized;
-  };
-  std::vector<Shown> shown;
-  int prepared = 0;
-  bool* destroyed = nullptr;
-
-  ~RecordingEditor() override {
-    if (destroyed) *destroyed = true;
-  }
-  void ShowParameterValue(int p, double v, bool n) override { shown.push_back({p, v, n}); }
-  void PushControlValue(int, double) override {}
-  void ClampParameterControls(int, double, double) override {}
-  void HideParameterControls(int, bool) override {}
-  void FlagAllForRedraw() override {}
-  void SetControlText(int, const char*) override {}
-  void SetMeterFloor(int, double) override {}
-  void PrepDraw() override { ++prepared; }
-  int Width() const override { return 100; }
-  int Height() const override { return 50; }
-  bool OpenWindow(void*) override { return false; }
-  void CloseWindow() override {}
-};
+#include "RecordingEditor.h"
