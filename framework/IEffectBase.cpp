@@ -99,30 +99,28 @@ void IEffectBase::ParamChanged(int) { IEffectLock lock(lock_); }
 
 void IEffectBase::Activate(bool) { IEffectLock lock(lock_); }
 
-void IEffectBase::ProcessDouble(double** inputs, double** outputs, int frames) {
+namespace {
+// Output k copies input k; outputs without an input are zeroed.
+template <typename Sample>
+void PassThrough(Sample** inputs, Sample** outputs, int numInputs, int numOutputs, int frames) {
   if (frames <= 0) return;
-  const int nIn = NumInputs();
-  for (int k = 0; k < NumOutputs(); ++k) {
+  for (int k = 0; k < numOutputs; ++k) {
     if (!outputs[k]) continue;
-    if (k < nIn && inputs[k]) {
-      if (outputs[k] != inputs[k]) std::memmove(outputs[k], inputs[k], sizeof(double) * frames);
+    if (k < numInputs && inputs[k]) {
+      if (outputs[k] != inputs[k]) std::memmove(outputs[k], inputs[k], sizeof(Sample) * frames);
     } else {
-      std::fill(outputs[k], outputs[k] + frames, 0.0);
+      std::fill(outputs[k], outputs[k] + frames, Sample(0));
     }
   }
 }
+}  // namespace
+
+void IEffectBase::ProcessDouble(double** inputs, double** outputs, int frames) {
+  PassThrough(inputs, outputs, NumInputs(), NumOutputs(), frames);
+}
 
 void IEffectBase::ProcessFloat(float** inputs, float** outputs, int frames) {
-  if (frames <= 0) return;
-  const int nIn = NumInputs();
-  for (int k = 0; k < NumOutputs(); ++k) {
-    if (!outputs[k]) continue;
-    if (k < nIn && inputs[k]) {
-      if (outputs[k] != inputs[k]) std::memmove(outputs[k], inputs[k], sizeof(float) * frames);
-    } else {
-      std::fill(outputs[k], outputs[k] + frames, 0.0f);
-    }
-  }
+  PassThrough(inputs, outputs, NumInputs(), NumOutputs(), frames);
 }
 
 bool IEffectBase::NoteName(int, char* text) {

@@ -225,6 +225,7 @@ class IEffectBase {
   void PreparePiece(int offset, int frames);
   void FinishPiece(int offset, int frames, BlockKind kind);
   void PointSlotsAtScratch();
+  PresetSlot* FirstFreePreset();
 
   std::vector<IOConfig> ioConfigs_;
   mutable std::recursive_mutex lock_;

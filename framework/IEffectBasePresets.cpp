@@ -62,15 +62,15 @@ int IEffectBase::ReadChunkHeader(const StateChunk& chunk, int* pos) {
   return *pos < 0 ? 0 : version;
 }
 
+PresetSlot* IEffectBase::FirstFreePreset() {
+  for (auto& candidate : presets_)
+    if (!candidate->initialized) return candidate.get();
+  return nullptr;
+}
+
 void IEffectBase::MakePresetFromCurrentValues(const char* name, int count) {
   for (int n = 0; n < count; ++n) {
-    PresetSlot* slot = nullptr;
-    for (auto& candidate : presets_) {
-      if (!candidate->initialized) {
-        slot = candidate.get();
-        break;
-      }
-    }
+    PresetSlot* slot = FirstFreePreset();
     if (!slot) continue;
     slot->initialized = true;
     CopyText(slot->name, name ? name : "Empty", PresetSlot::kNameSize);
@@ -79,13 +79,7 @@ void IEffectBase::MakePresetFromCurrentValues(const char* name, int count) {
 }
 
 void IEffectBase::MakePresetFromNamedParams(const char* name, int pairCount, ...) {
-  PresetSlot* slot = nullptr;
-  for (auto& candidate : presets_) {
-    if (!candidate->initialized) {
-      slot = candidate.get();
-      break;
-    }
-  }
+  PresetSlot* slot = FirstFreePreset();
   if (!slot) return;
   slot->initialized = true;
   CopyText(slot->name, name, PresetSlot::kNameSize);

@@ -309,18 +309,13 @@ void Velto::DesignHighpass() {
 // ---------------------------------------------------------------------------
 // Audio
 
-// The high-pass cascade of one channel: roll-off 2 is stage 1 alone, 3 a
-// one-pole high-pass before stage 1, 4 stage 1 then stage 2.
-double Velto::HighpassLeft(double x) {
-  if (rollOff_ == 3) return hp_[0].ProcessDF2(x - split_[6].Process(x));
-  const double y = hp_[0].ProcessDF2(x);
-  return rollOff_ == 4 ? hp_[2].ProcessDF1(y) : y;
-}
-
-double Velto::HighpassRight(double x) {
-  if (rollOff_ == 3) return hp_[1].ProcessDF2(x - split_[7].Process(x));
-  const double y = hp_[1].ProcessDF2(x);
-  return rollOff_ == 4 ? hp_[3].ProcessDF1(y) : y;
+// The high-pass cascade of one channel (0 left, 1 right): roll-off 2 is
+// stage 1 alone, 3 a one-pole high-pass before stage 1, 4 stage 1 then stage 2.
+double Velto::Highpass(int channel, double x) {
+  BiquadSection& stage1 = hp_[channel];
+  if (rollOff_ == 3) return stage1.ProcessDF2(x - split_[6 + channel].Process(x));
+  const double y = stage1.ProcessDF2(x);
+  return rollOff_ == 4 ? hp_[2 + channel].ProcessDF1(y) : y;
 }
 
 void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
@@ -396,15 +391,15 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
         yL = mL, yR = mR;
       } else if (hpMode_ == 1) {
         const double m = (mL + mR) * 0.5, s = (mR - mL) * 0.5;
-        const double mf = HighpassLeft(m);
+        const double mf = Highpass(0, m);
         yL = mf - s, yR = mf + s;
       } else if (hpMode_ == 2) {
         const double m = (mR + mL) * 0.5, s = (mR - mL) * 0.5;
-        const double sf = HighpassLeft(s);
+        const double sf = Highpass(0, s);
         yL = m - sf, yR = m + sf;
       } else {
-        yL = HighpassLeft(mL);
-        yR = HighpassRight(mR);
+        yL = Highpass(0, mL);
+        yR = Highpass(1, mR);
       }
 
       // Meters follow the tone stage's channels on the input side.

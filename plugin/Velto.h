@@ -104,8 +104,7 @@ class Velto : public PluginBinding {
   void UpdateBandGains();
   void ArmFade(double seconds);
   void HandOverMeters();
-  double HighpassLeft(double x);
-  double HighpassRight(double x);
+  double Highpass(int channel, double x);
 
   VeltoRandomSeed seed_;  // first member: seeds before the core is built
 
