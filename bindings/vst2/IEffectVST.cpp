@@ -456,12 +456,10 @@ VstIntPtr IEffectVST::GetChunk(int index, void** data) {
 
 VstIntPtr IEffectVST::SetChunk(int index, VstIntPtr size, const void* data) {
   if (!data || size <= 0 || size > kMaxChunkBytes) return 0;
-  // Copied into a fresh buffer first: the host may hand back the very
-  // pointer effGetChunk gave it.
-  StateChunk incoming;
-  incoming.Assign(data, static_cast<int>(size));
-  StateChunk& chunk = index == 0 ? bankChunk_ : programChunk_;
-  chunk = std::move(incoming);
+  // Read from a copy of its own: the host may hand back the very pointer
+  // effGetChunk gave it, and that block stays valid until the next get.
+  StateChunk chunk;
+  chunk.Assign(data, static_cast<int>(size));
 
   int pos = 0;
   const int version = ReadChunkHeader(chunk, &pos);

@@ -94,7 +94,8 @@ class IEffectVST : public IEffectBase {
   vst2::VstSpeakerArrangement outputArrangement_ = {};
   bool hostInitialized_ = false;
   int hostExtensions_ = 0;
-  // What effGetChunk handed out; valid until the next get or set of the same kind.
+  // What effGetChunk handed out; valid until the next get of the same kind
+  // (effSetChunk reads from a copy of its own and leaves these alone).
   StateChunk programChunk_;
   StateChunk bankChunk_;
   vst2::AEffect aeffect_ = {};
