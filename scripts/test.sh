@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the Linux tests, the same tests under
-# AddressSanitizer + UndefinedBehaviorSanitizer, and the Windows cross-builds.
+# Builds everything and runs every test: the Linux tests (with the modules in
+# Debian's Ardour), the same tests under AddressSanitizer +
+# UndefinedBehaviorSanitizer, and the Windows cross-builds with their module
+# tests under Wine.
 # Usage: scripts/test.sh [--quick]   (--quick skips the sanitizer and Windows builds)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,9 +27,10 @@ if [ "$quick" = 0 ]; then
   ctest --preset linux-asan -j"$jobs"
 
   for target in win64 win32; do
-    step "Windows cross-build: $target"
+    step "Windows cross-build and module tests under Wine: $target"
     cmake --preset "$target" >/dev/null
     cmake --build --preset "$target" -j"$jobs"
+    ctest --preset "$target"
   done
 fi
 echo
