@@ -266,37 +266,21 @@ void Velto::DesignFilters(int group) {
 
 void Velto::DesignHighpass() {
   const double fs = GetSampleRate();
+  // Stage frequencies (as divisors of HP Freq) and qualities of each
+  // response, by roll-off 2, 3 and 4. Any other roll-off designs as 2.
+  struct Stages {
+    double div1, q1, div2, q2, divPre;
+  };
+  static constexpr Stages kTable[3][3] = {
+      {{1.2736, 0.5773, 1, 0.7071, 1}, {1.4524, 0.691, 1, 0.7071, 1.327}, {1.4192, 0.5219, 1.5912, 0.8055, 1}},  // Bessel
+      {{1, 0.7071, 1, 0.7071, 1}, {1, 1.0, 1, 0.7071, 1}, {1, 0.5412, 1, 1.3065, 1}},  // Butterworth
+      {{1.2314, 0.8638, 1, 0.7071, 1}, {0.9971, 2.0176, 1, 0.7071, 0.4942}, {0.5286, 0.7845, 0.9932, 3.56, 1}},  // Chebyshev
+  };
   const double F = hpFreq_;
   double f1 = F, q1 = 0.7071, f2 = F, q2 = 0.7071, fPre = F;
-  // Stage frequencies and qualities of each response and order.
-  switch (hpQ_) {
-    case 0:  // Bessel
-      if (rollOff_ == 3) {
-        f1 = F / 1.4524, q1 = 0.691, fPre = F / 1.327;
-      } else if (rollOff_ == 4) {
-        f1 = F / 1.4192, q1 = 0.5219, f2 = F / 1.5912, q2 = 0.8055;
-      } else {
-        f1 = F / 1.2736, q1 = 0.5773;
-      }
-      break;
-    case 1:  // Butterworth
-      if (rollOff_ == 3) {
-        q1 = 1.0;
-      } else if (rollOff_ == 4) {
-        q1 = 0.5412, q2 = 1.3065;
-      }
-      break;
-    case 2:  // Chebyshev
-      if (rollOff_ == 3) {
-        f1 = F / 0.9971, q1 = 2.0176, fPre = F / 0.4942;
-      } else if (rollOff_ == 4) {
-        f1 = F / 0.5286, q1 = 0.7845, f2 = F / 0.9932, q2 = 3.56;
-      } else {
-        f1 = F / 1.2314, q1 = 0.8638;
-      }
-      break;
-    default:
-      break;
+  if (hpQ_ >= 0 && hpQ_ <= 2) {
+    const Stages& st = kTable[hpQ_][rollOff_ == 3 ? 1 : rollOff_ == 4 ? 2 : 0];
+    f1 = F / st.div1, q1 = st.q1, f2 = F / st.div2, q2 = st.q2, fPre = F / st.divPre;
   }
   hp_[0].DesignHighpass(f1, q1, fs);
   hp_[1].DesignHighpass(f1, q1, fs);

@@ -281,6 +281,29 @@ TEST(WetPath, ButterworthHighPassIsThreeDecibelsDownAtItsFrequency) {
   }
 }
 
+TEST(WetPath, HighPassStopBandFallsByTwelveEighteenOrTwentyFourDecibelsPerOctave) {
+  // Far below the corner every response falls at its order's slope.
+  const double corner = 50.0, low = corner / 8.0, lower = corner / 16.0;
+  for (int kind = 0; kind <= 2; ++kind) {
+    for (int rollOff = 2; rollOff <= 4; ++rollOff) {
+      double level[2];
+      for (int k = 0; k < 2; ++k) {
+        const double freq = k == 0 ? low : lower;
+        VeltoRig rig;
+        rig.Set(kMix, 0.0);
+        rig.Set(kHPFreq, corner);
+        rig.Set(kHPQ, kind);
+        rig.Set(kHPRollOff, rollOff);
+        rig.SettleFade();
+        const std::vector<double> in = Sine(freq, kRate, 4 * 44100, 0.5);
+        rig.Run(in, in, 4096);
+        level[k] = 20 * std::log10(Amplitude(rig.outL, freq, kRate, 2 * 44100) / 0.5);
+      }
+      EXPECT_NEAR(level[0] - level[1], 6.02 * rollOff, 1.0) << "kind " << kind << " roll-off " << rollOff;
+    }
+  }
+}
+
 TEST(RealTime, ProcessingAllocatesNothingAndRestoresTheFloatingPointState) {
   VeltoRig rig;
   rig.Set(kFeedback, 30.0);
