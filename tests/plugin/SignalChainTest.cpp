@@ -239,30 +239,79 @@ double ToneStageGain(double freq, double low, double high, double gl, double gm,
 }
 }  // namespace
 
-TEST(WetPath, ToneStageResponseMatchesTheDesignedBandSplit) {
+namespace {
+// Ratio of the shaped setting's output to the flat setting's, per channel, in dB.
+struct ToneMeasurement {
+  double leftDb, rightDb;
+};
+ToneMeasurement MeasureToneStage(double freq, const std::vector<std::pair<int, double>>& settings) {
+  VeltoRig flat(kRate, 512, 31), shaped(kRate, 512, 31);
+  for (VeltoRig* rig : {&flat, &shaped}) {
+    rig->Set(kHPON, 0);
+    rig->Set(kDrive, -10.0);
+  }
+  for (const auto& [param, value] : settings) {
+    shaped.Set(param, value);
+    if (param == k3Band || param == kCenterFreq) flat.Set(param, value);
+  }
+  flat.SettleFade();
+  shaped.SettleFade();
+  const std::vector<double> in = Sine(freq, kRate, 22050, 0.01);
+  flat.Run(in, in);
+  shaped.Run(in, in);
+  auto ratioDb = [&](const std::vector<double>& a, const std::vector<double>& b) {
+    return 20 * std::log10(Amplitude(a, freq, kRate, 4410) / Amplitude(b, freq, kRate, 4410));
+  };
+  return {ratioDb(shaped.outL, flat.outL), ratioDb(shaped.outR, flat.outR)};
+}
+
+double Gain(double db) { return std::exp(db * 0.1151292546497); }
+}  // namespace
+
+TEST(WetPath, ToneStageResponseMatchesTheDesignedBandSplitOnBothChannels) {
   // Quiet sines keep the core close to linear, so the ratio of two settings'
-  // outputs is the ratio of the designed tone-stage responses.
+  // outputs is the ratio of the designed tone-stage responses. The left
+  // channel's crossovers sit 5 % lower than the right's.
   const double lowVol = 9.0, midVol = -6.0, highVol = 4.0;
   for (double freq : {60.0, 175.0, 700.0, 2000.0, 4500.0, 12000.0}) {
-    VeltoRig flat(kRate, 512, 31), shaped(kRate, 512, 31);
-    for (VeltoRig* rig : {&flat, &shaped}) {
-      rig->Set(kHPON, 0);
-      rig->Set(kDrive, -10.0);
+    const ToneMeasurement m = MeasureToneStage(freq, {{kLowVol, lowVol}, {kMidVol, midVol}, {kHighVol, highVol}});
+    for (int c = 0; c < 2; ++c) {
+      const double d = c == 0 ? 0.95 : 1.0;
+      const double expected =
+          ToneStageGain(freq, d * 175, d * 4500, Gain(lowVol), Gain(midVol), Gain(highVol), kRate) /
+          ToneStageGain(freq, d * 175, d * 4500, 1, 1, 1, kRate);
+      EXPECT_NEAR(c == 0 ? m.leftDb : m.rightDb, 20 * std::log10(expected), 0.05) << freq << " Hz, channel " << c;
     }
-    shaped.Set(kLowVol, lowVol);
-    shaped.Set(kMidVol, midVol);
-    shaped.Set(kHighVol, highVol);
-    flat.SettleFade();
-    shaped.SettleFade();
-    const std::vector<double> in = Sine(freq, kRate, 22050, 0.01);
-    flat.Run(in, in);
-    shaped.Run(in, in);
-    const double measured = Amplitude(shaped.outR, freq, kRate, 4410) / Amplitude(flat.outR, freq, kRate, 4410);
-    const auto gain = [](double db) { return std::exp(db * 0.1151292546497); };
-    const double expected = ToneStageGain(freq, 175, 4500, gain(lowVol), gain(midVol), gain(highVol), kRate) /
-                            ToneStageGain(freq, 175, 4500, 1, 1, 1, kRate);
-    EXPECT_NEAR(20 * std::log10(measured), 20 * std::log10(expected), 0.05) << freq << " Hz";
   }
+}
+
+TEST(WetPath, TwoBandModeSplitsAtTheCentreFrequencyAndIgnoresLowAndHighFreq) {
+  for (double freq : {200.0, 1500.0, 6000.0}) {
+    const ToneMeasurement m = MeasureToneStage(
+        freq, {{k3Band, 0}, {kCenterFreq, 1500.0}, {kLowVol, 6.0}, {kHighVol, -6.0}, {kMidVol, 12.0}});
+    // In two-band mode the low band is below the crossover, the rest above it.
+    const double twoBand = std::abs([&] {
+      const double fs = 4.0 * kRate;
+      const double a1 = FastExp(-6.283185307179586 * 1500.0 / fs);
+      const std::complex<double> z1 = std::polar(1.0, -6.283185307179586 * freq / fs);
+      const std::complex<double> low = (1.0 - a1) / (1.0 - a1 * z1);
+      return Gain(6.0) * low + Gain(-6.0) * (1.0 - low);
+    }());
+    EXPECT_NEAR(m.rightDb, 20 * std::log10(twoBand), 0.05) << freq << " Hz";
+  }
+  VeltoRig a(kRate, 512, 5), b(kRate, 512, 5);
+  for (VeltoRig* rig : {&a, &b}) rig->Set(k3Band, 0);
+  a.Set(kLowFreq, 40.0);
+  a.Set(kHighFreq, 15000.0);
+  b.Set(kLowFreq, 2000.0);
+  b.Set(kHighFreq, 2500.0);
+  a.SettleFade();
+  b.SettleFade();
+  const std::vector<double> in = Noise(8000, 0.3, 6);
+  a.Run(in, in);
+  b.Run(in, in);
+  EXPECT_EQ(a.outL, b.outL);
+  EXPECT_EQ(a.outR, b.outR);
 }
 
 TEST(WetPath, ButterworthHighPassIsThreeDecibelsDownAtItsFrequency) {
