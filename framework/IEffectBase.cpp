@@ -49,7 +49,13 @@ IEffectBase::IEffectBase(int paramCount, const char* channelIOString, int preset
     : uniqueId_(uniqueId), makerId_(makerId), version_(version), api_(api), latency_(latency) {
   storedParamCount_ = std::max(paramCount, 0);
   for (int i = 0; i < paramCount; ++i) params_.push_back(std::make_unique<IEffectParam>());
-  for (int i = 0; i < presetCount; ++i) presets_.push_back(std::make_unique<PresetSlot>());
+  for (int i = 0; i < presetCount; ++i) {
+    presets_.push_back(std::make_unique<PresetSlot>());
+    // Room for a whole parameter block (and one appended object), so storing
+    // the current values into a slot never allocates: hosts may switch
+    // programs from the audio thread.
+    presets_.back()->state.Reserve(8 * (paramCount + 1));
+  }
   CopyText(effectName_, effectName, sizeof effectName_);
   CopyText(productName_, productName, sizeof productName_);
   CopyText(makerName_, makerName, sizeof makerName_);

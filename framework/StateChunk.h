@@ -4,6 +4,7 @@
 // caller-held position; a read that would run past the end (or starts at a
 // negative position) gives the position -1 and leaves the output untouched.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -25,7 +26,8 @@ class StateChunk {
   int Size() const { return static_cast<int>(bytes_.size()); }
   const uint8_t* Data() const { return bytes_.data(); }
   uint8_t* Data() { return bytes_.data(); }
-  void Clear() { bytes_.clear(); }
+  void Clear() { bytes_.clear(); }  // keeps the capacity
+  void Reserve(int size) { if (size > 0) bytes_.reserve(static_cast<std::size_t>(size)); }
   // Replaces the contents with size bytes copied from data (zeros when data is
   // null). Negative sizes count as 0.
   void Assign(const void* data, int size);

@@ -124,13 +124,7 @@ void Velto::ParamChanged(int paramIdx) {
       break;
     case k3Band:
       threeBand_ = v != 0.0;
-      if (gui) {
-        // Only the controls of the active crossover are shown.
-        gui->HideParameterControls(kLowFreq, !threeBand_);
-        gui->HideParameterControls(kHighFreq, !threeBand_);
-        gui->HideParameterControls(kMidVol, !threeBand_);
-        gui->HideParameterControls(kCenterFreq, threeBand_);
-      }
+      ShowCrossoverControls(threeBand_);
       ArmFade(0.1);
       DesignFilters(4);
       UpdateBandGains();
@@ -187,6 +181,16 @@ void Velto::ParamChanged(int paramIdx) {
     default:
       break;
   }
+}
+
+// Only the controls of the active crossover are shown.
+void Velto::ShowCrossoverControls(bool threeBand) {
+  IGraphics* gui = GetGUI();
+  if (!gui) return;
+  gui->HideParameterControls(kLowFreq, !threeBand);
+  gui->HideParameterControls(kHighFreq, !threeBand);
+  gui->HideParameterControls(kMidVol, !threeBand);
+  gui->HideParameterControls(kCenterFreq, threeBand);
 }
 
 void Velto::OnPresetsChanged() {

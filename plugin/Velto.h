@@ -103,6 +103,7 @@ class Velto : public PluginBinding {
   void SetupOversampling();
   void UpdateBandGains();
   void ArmFade(double seconds);
+  void ShowCrossoverControls(bool threeBand);
   void HandOverMeters();
   double Highpass(int channel, double x);
 

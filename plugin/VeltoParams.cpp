@@ -122,10 +122,5 @@ Velto::Velto(PluginBinding::InstanceInfo info)
   // The editor is built and attached here once the plug-in has one; without
   // it the editor steps (controls shown for 3-band mode) are skipped.
   GetParam(kModel)->SetValue(17.0);
-  if (IGraphics* gui = GetGUI()) {
-    gui->HideParameterControls(kLowFreq, false);
-    gui->HideParameterControls(kHighFreq, false);
-    gui->HideParameterControls(kMidVol, false);
-    gui->HideParameterControls(kCenterFreq, true);
-  }
+  ShowCrossoverControls(true);
 }

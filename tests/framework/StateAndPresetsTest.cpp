@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "AllocationCounter.h"
 #include "TestBinding.h"
 
 namespace {
@@ -176,6 +177,17 @@ TEST(Presets, LoadingAnEmptySlotMakesTheNextUserPreset) {
   EXPECT_FALSE(fx.LoadPreset(-1));
   EXPECT_STREQ(fx.PresetName(20), "");
   EXPECT_EQ(fx.CurrentPreset(), 7);
+}
+
+TEST(Presets, RecallingOrFillingASlotAllocatesNothing) {
+  StatefulEffect fx;
+  fx.MakePresetFromCurrentValues("-", 1);
+  fx.changed.reserve(1000);  // the test plug-in's own record of ParamChanged calls
+  AllocationCounter counter;
+  EXPECT_TRUE(fx.LoadPreset(9));  // an empty slot takes the current values
+  EXPECT_TRUE(fx.LoadPreset(0));
+  fx.ModifyCurrentPreset();
+  EXPECT_EQ(counter.Count(), 0);
 }
 
 TEST(Presets, ModifyCurrentPresetStoresValuesAndKeepsTheNameWhenEmpty) {
