@@ -100,6 +100,9 @@ bool WriteAudioFile(const std::string& path, const AudioBuffer& audio, SampleFor
   }
   // Floating-point outputs keep overs; integer formats clip instead of wrapping.
   sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  // No PEAK chunk: it carries the time of writing, and the same render should
+  // give the same file.
+  sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
 
   const int frames = audio.Frames();
   const int chunk = 8192;

@@ -14,24 +14,8 @@ if [ "$mode" != scan ] && [ ! -f "$script" ]; then
   exit 77
 fi
 
-# Ardour keeps its scan cache and settings under HOME: use one of our own,
-# so that runs neither touch nor depend on the user's.
-rm -rf "$work" && mkdir -p "$work/home" || exit 1
-export HOME="$work/home"
-unset XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME
-
-# The headless session of Debian's Ardour 7.3 now and then dies in its own
-# heap handling at session end (other plug-ins show it as well). A run that
-# ends without the script's verdict line is therefore repeated, up to three
-# times; a verdict of FAILED is final.
-run_ardour() {
-  for attempt in 1 2 3; do
-    out=$(ardour7-lua "$@" 2>&1)
-    echo "$out" | grep -q "^ardour-render: " && return 0
-    echo "# attempt $attempt: Ardour ended without a verdict: $(echo "$out" | tail -n 1)"
-  done
-  return 0
-}
+. "$(dirname "$0")/../../support/ardour.sh"
+ardour_isolate "$work" || exit 1
 
 case "$mode" in
   scan)
@@ -40,7 +24,7 @@ case "$mode" in
     echo "$out" | grep -q "Found Plugin: 't4Xa' Velto" || { echo "FAIL: the scanner did not find the plug-in"; exit 1; }
     ;;
   list)
-    run_ardour "$script" "$module" list=1
+    ardour_lua "$script" "$module" list=1
     echo "$out"
     echo "$out" | grep -q "^ardour-render: OK" || { echo "FAIL: no parameter list"; exit 1; }
     rows=$(echo "$out" | grep -cE '^# +[0-9]+ ')
@@ -49,7 +33,7 @@ case "$mode" in
     echo "$out" | grep -qE '^# +20 +Velto ' || { echo "FAIL: parameter 20 is not Velto"; exit 1; }
     ;;
   render)
-    run_ardour "$script" "$module" "$work/out.wav" seconds=1 "param=Drive Gain:0.8" param=Mix:0.5 block=256
+    ardour_lua "$script" "$module" "$work/out.wav" seconds=1 "param=Drive Gain:0.8" param=Mix:0.5 block=256
     echo "$out"
     echo "$out" | grep -q "^ardour-render: OK" || { echo "FAIL: the render did not succeed"; exit 1; }
     [ -s "$work/out.wav" ] || { echo "FAIL: no output file"; exit 1; }

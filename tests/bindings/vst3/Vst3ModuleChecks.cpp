@@ -729,14 +729,18 @@ void SameAsOffline() {
   const double levelR = 20.0 * std::log10(Rms(wetM.r, settle) / Rms(wetO.r, settle));
   CHECK(std::fabs(levelL) < 0.05 && std::fabs(levelR) < 0.05);
   // The fundamentals and the third harmonics (the core is odd-symmetric): left 1 kHz, right 1.5 kHz.
+  // The harmonics of this quiet input lie near the hiss (about -110 dB), whose
+  // share differs per instance, so they are held to a looser tolerance.
   const struct {
     const std::vector<double>& m;
     const std::vector<double>& o;
     double f;
-  } bins[] = {{wetM.l, wetO.l, 1000.0}, {wetM.l, wetO.l, 3000.0}, {wetM.r, wetO.r, 1500.0}, {wetM.r, wetO.r, 4500.0}};
+    double toleranceDb;
+  } bins[] = {{wetM.l, wetO.l, 1000.0, 0.1}, {wetM.l, wetO.l, 3000.0, 0.5},
+              {wetM.r, wetO.r, 1500.0, 0.1}, {wetM.r, wetO.r, 4500.0, 0.5}};
   for (const auto& b : bins) {
     const double m = Bin(b.m, settle, b.f), o = Bin(b.o, settle, b.f);
-    const bool close = m > 1e-7 && o > 1e-7 && std::fabs(20.0 * std::log10(m / o)) < 0.1;
+    const bool close = m > 1e-7 && o > 1e-7 && std::fabs(20.0 * std::log10(m / o)) < b.toleranceDb;
     CHECK(close);
     if (!close) std::printf("  %.0f Hz: module %g, offline %g\n", b.f, m, o);
   }

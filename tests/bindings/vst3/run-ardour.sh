@@ -23,7 +23,9 @@ case $mode in
     [ -f "$script" ] || { echo "no render script at $script: skipped"; exit 77; }
     command -v ardour7-lua >/dev/null || { echo "ardour7-lua is not installed: skipped"; exit 77; }
     rm -f "$wav"
-    out=$(ardour7-lua "$script" "$bundle" "$wav" param=Mix:50 2>&1)
+    . "$(dirname "$0")/../../support/ardour.sh"
+    ardour_isolate "$wav.work" || exit 1
+    ardour_lua "$script" "$bundle" "$wav" param=Mix:50
     echo "$out"
     echo "$out" | grep -q "^ardour-render: OK" && [ -s "$wav" ]
     ;;
