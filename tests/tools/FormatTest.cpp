@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <regex>
+#include <cstdio>
 
 #include "RunRender.h"
 
@@ -89,11 +89,16 @@ TEST(OutputFormats, OversAreCountedWhenTheFormatClipsThemAndKeptInFloat) {
 
   const RenderRun asPcm = RunRender(hot + "--format pcm16 " + dir.Path("hot-16.wav"));
   ASSERT_EQ(asPcm.status, 0);
-  std::smatch m;
-  ASSERT_TRUE(std::regex_search(asPcm.output, m, std::regex("([0-9]+) samples clipped at full scale \\(peak \\+([0-9.]+) dBFS\\)")))
+  const size_t at = asPcm.output.find("warning: ");
+  long count = -1;
+  double peakDb = 0.0;
+  ASSERT_NE(at, std::string::npos) << asPcm.output;
+  ASSERT_EQ(std::sscanf(asPcm.output.c_str() + at, "warning: %ld samples clipped at full scale (peak %lf dBFS)", &count,
+                        &peakDb),
+            2)
       << asPcm.output;
-  EXPECT_EQ(std::stol(m[1]), overs);
-  EXPECT_NEAR(std::stod(m[2]), 20.0 * std::log10(peak), 0.06);
+  EXPECT_EQ(count, overs);
+  EXPECT_NEAR(peakDb, 20.0 * std::log10(peak), 0.06);
   for (const auto& ch : ReadChannels(dir.Path("hot-16.wav")))
     for (double s : ch) ASSERT_LE(std::fabs(s), 1.0);
 }
