@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -122,4 +123,33 @@ std::vector<std::vector<double>> ReadChannels(const std::string& path, SF_INFO* 
     for (int c = 0; c < info.channels; ++c) channels[c][i] = interleaved[i * info.channels + c];
   if (infoOut) *infoOut = info;
   return channels;
+}
+
+double MaxDifference(const std::vector<double>& a, const std::vector<double>& b) {
+  double worst = a.size() == b.size() ? 0.0 : HUGE_VAL;
+  for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) worst = std::max(worst, std::fabs(a[i] - b[i]));
+  return worst;
+}
+
+double Peak(const std::vector<double>& x, size_t from, size_t to) {
+  double peak = 0.0;
+  for (size_t i = from; i < std::min(to, x.size()); ++i) peak = std::max(peak, std::fabs(x[i]));
+  return peak;
+}
+
+int BestLag(const std::vector<double>& in, const std::vector<double>& out, int maxLag) {
+  int best = 0;
+  double bestSum = -HUGE_VAL;
+  for (int lag = -maxLag; lag <= maxLag; ++lag) {
+    double sum = 0.0;
+    for (size_t i = 0; i < in.size(); ++i) {
+      const long j = static_cast<long>(i) + lag;
+      if (j >= 0 && j < static_cast<long>(out.size())) sum += in[i] * out[j];
+    }
+    if (sum > bestSum) {
+      bestSum = sum;
+      best = lag;
+    }
+  }
+  return best;
 }

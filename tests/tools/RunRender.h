@@ -53,3 +53,11 @@ double TestSignal(long frame, int channel, double rate);
 
 // Whole-file read for checks; empty channels on failure.
 std::vector<std::vector<double>> ReadChannels(const std::string& path, SF_INFO* info = nullptr);
+
+// Largest difference sample by sample (infinite when the lengths differ).
+double MaxDifference(const std::vector<double>& a, const std::vector<double>& b);
+// Largest magnitude in [from, to).
+double Peak(const std::vector<double>& x, size_t from, size_t to);
+// The lag (output behind input, in samples, within +-maxLag) of the
+// strongest cross-correlation.
+int BestLag(const std::vector<double>& in, const std::vector<double>& out, int maxLag);

@@ -190,7 +190,8 @@ bool RenderStream(HostedPlugin& plugin, AudioSource& source, AudioSink& sink, co
     read += n;
     if (progress && total > 0) progress(static_cast<double>(read) / static_cast<double>(total));
   }
-  return !settings.compensateLatency || silence(latency, emit);
+  // The last latency's worth of the input is still inside the plug-in.
+  return silence(latency, emit);
 }
 
 AudioBuffer RenderBuffer(HostedPlugin& plugin, const AudioBuffer& input, int block,

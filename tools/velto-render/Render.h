@@ -132,8 +132,9 @@ class BufferSink : public AudioSink {
 
 struct RenderSettings {
   int block = 512;
-  // Trim the latency the plug-in reports from the start and flush it at the
-  // end, so the output lines up with the input sample for sample.
+  // The latency the plug-in reports is always flushed at the end; with
+  // compensation it is also trimmed from the start, so the output lines up
+  // with the input sample for sample.
   bool compensateLatency = true;
   // Silence run through the plug-in before the audio, so the fade-in that
   // follows a reset and the initial settings is over when the audio starts.

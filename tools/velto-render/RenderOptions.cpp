@@ -52,7 +52,7 @@ const char* RenderUsage() {
          "  --no-latency-compensation\n"
          "                       write the plug-in's raw output stream: delayed by its\n"
          "                       latency and that much longer than the input\n"
-         "  --module PATH        process through a VST2 (.so/.dll) or VST3 (.vst3) module\n"
+         "  --module PATH        process through a Linux VST2 (.so) or VST3 (.vst3) module\n"
          "                       instead; --set then takes PARAM as a name or index and\n"
          "                       VALUE as the host's normalised 0..1 value\n"
          "  --quiet              no progress bar and no summary\n"
