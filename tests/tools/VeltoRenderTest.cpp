@@ -178,10 +178,12 @@ TEST_F(VeltoRender, ReportsUnreadableInputsAndWriteFailuresWithStatusOne) {
   for (size_t at = r.output.find(Path("junk.so")); at != std::string::npos; at = r.output.find(Path("junk.so"), at + 1))
     ++mentions;
   EXPECT_EQ(mentions, 1u) << r.output;
-  std::ofstream(Path("Velto.dll")) << "MZ";
-  r = RunRender("--module " + Path("Velto.dll") + " " + Path("o.wav"));
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.output.find("is a Windows module"), std::string::npos) << r.output;
+  for (const char* windows : {"Velto.dll", "Velto.vst3"}) {
+    std::ofstream(Path(windows)) << "MZ";
+    r = RunRender("--module " + Path(windows) + " " + Path("o.wav"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("is a Windows module"), std::string::npos) << r.output;
+  }
 }
 
 TEST(ExampleSignal, IsStereoMusicWithHeadroomStartingAndEndingInSilence) {

@@ -50,7 +50,8 @@ std::unique_ptr<HostedPlugin> LoadModule(const std::string& path, std::string* e
     *error = "no such module: " + path;
     return nullptr;
   }
-  if (EndsWith(path, ".dll")) {
+  // A Windows VST3 module is one file; a Linux one is a bundle folder.
+  if (EndsWith(path, ".dll") || (EndsWith(path, ".vst3") && std::filesystem::is_regular_file(path, ec))) {
     *error = path + " is a Windows module; velto-render on Linux loads Linux modules (a VST2 .so or a VST3 bundle)";
     return nullptr;
   }
