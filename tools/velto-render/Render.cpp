@@ -116,6 +116,8 @@ bool BufferSink::Write(const double* const* channels, int frames, std::string*) 
 namespace {
 // A longer delay than this is a module's mistake, not a latency to wait out.
 constexpr double kMaxLatencySeconds = 10.0;
+// The fastest rate hosts run plug-ins at; fades last no more samples than here.
+constexpr double kMaxProcessedRate = 768000.0;
 }  // namespace
 
 bool RenderStream(HostedPlugin& plugin, AudioSource& source, AudioSink& sink, const RenderSettings& settings,
@@ -146,7 +148,9 @@ bool RenderStream(HostedPlugin& plugin, AudioSource& source, AudioSink& sink, co
     return true;
   };
 
-  silence(static_cast<int64_t>(std::ceil(settings.prerollSeconds * source.SampleRate())), [](int) { return true; });
+  // A file claiming a wilder rate than any host runs gets no longer a wait.
+  const double prerollRate = std::min(source.SampleRate(), kMaxProcessedRate);
+  silence(static_cast<int64_t>(std::ceil(settings.prerollSeconds * prerollRate)), [](int) { return true; });
 
   // Asked after the pre-roll: a module may apply the settings with its first block.
   const int latency = plugin.LatencySamples();
