@@ -125,6 +125,7 @@ bool IEffectCLAP::ParamInfo(uint32_t index, clap_param_info_t* info) {
     CopyName(info->module, p->Group(), sizeof(info->module));
     info->min_value = p->Min();
     info->max_value = p->Max();
+    if (i < static_cast<int>(reportedMax_.size())) reportedMax_[i] = p->Max();
     info->default_value = std::clamp(p->Default(), p->Min(), p->Max());
     return true;
   }

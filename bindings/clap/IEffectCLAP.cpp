@@ -33,6 +33,7 @@ IEffectCLAP::IEffectCLAP(InstanceInfo info, int paramCount, const char* channelI
   in32_.resize(NumInputs());
   out64_.resize(NumOutputs());
   out32_.resize(NumOutputs());
+  reportedMax_.assign(paramCount, std::nan(""));
 
   plugin_.desc = VeltoClapDescriptor();
   plugin_.plugin_data = this;
@@ -111,6 +112,16 @@ void IEffectCLAP::DoDeactivate() {
   active_ = false;
   processing_ = false;
   Activate(false);
+  RescanMovedRanges();
+}
+
+void IEffectCLAP::RescanMovedRanges() {
+  bool moved = false;
+  for (int i = 0; i < NumParams() && i < static_cast<int>(reportedMax_.size()); ++i)
+    moved = moved || (!std::isnan(reportedMax_[i]) && reportedMax_[i] != GetParam(i)->Max());
+  if (!moved || !hostParams_ || !hostParams_->rescan) return;
+  for (double& m : reportedMax_) m = std::nan("");
+  hostParams_->rescan(host_, CLAP_PARAM_RESCAN_ALL);
 }
 
 bool IEffectCLAP::StartProcessing() {

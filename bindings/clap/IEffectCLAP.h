@@ -96,6 +96,10 @@ class IEffectCLAP : public IEffectBase {
   bool SetParamPlain(int idx, double value);
   // Asks the host to collect queued editor events. [ui thread]
   void RequestFlush();
+  // A range bound that follows the sample rate moved since the host read it:
+  // tells the host to read the parameters again (allowed only while
+  // deactivated). [main thread]
+  void RescanMovedRanges();
 
   // Debug builds: the host says this call runs on the thread CLAP names.
   bool OnMainThread() const;
@@ -118,6 +122,9 @@ class IEffectCLAP : public IEffectBase {
   // transport queries, which run inside process.
   clap_event_transport_t transport_{};
   bool hasTransport_ = false;
+
+  // The maximum each parameter had when the host last read its info (NaN: never).
+  std::vector<double> reportedMax_;
 
   // Editor edits on their way to the host, guarded by the plug-in lock.
   ClapEventQueue outgoing_;

@@ -175,6 +175,22 @@ void ExtensionsAndPorts() {
   CHECK(p->Host().restartRequests == 0);
   // No configuration change while active.
   CHECK(!configs->select(pl, c1.id));
+
+  // The high crossover's ceiling follows the sample rate: after running at
+  // 48 kHz the host is told to read the parameters again, once deactivated.
+  auto q = NewPlugin();
+  if (!q) return;
+  const auto* params = q->Extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
+  CHECK(q->Info(4) && q->Info(4)->max_value == 22050.0);
+  CHECK(q->Prepare(48000.0, 256, 2, &error));
+  CHECK(q->Host().rescans == 0);
+  q->Deactivate();
+  CHECK(q->Host().rescans == 1);
+  clap_param_info_t highFreq{};
+  CHECK(params->get_info(q->Plugin(), 4, &highFreq) && highFreq.max_value == 24000.0);
+  CHECK(q->Prepare(48000.0, 256, 2, &error));
+  q->Deactivate();
+  CHECK(q->Host().rescans == 1);  // nothing moved the second time
 }
 
 void ParameterListAndTexts() {
