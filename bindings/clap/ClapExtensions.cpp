@@ -150,7 +150,9 @@ bool IEffectCLAP::ValueToText(clap_id id, double value, char* text, uint32_t cap
   if (!p || !text || capacity == 0 || !std::isfinite(value)) return false;
   char shown[IEffectParam::kTextSize] = {};
   p->FormatValue(value, false, shown);
-  const bool named = p->DisplayTextCount() > 0 && std::strcmp(shown, p->DisplayTextFor(static_cast<int>(value))) == 0;
+  // Only values inside int range can have a text of their own.
+  const bool named = p->DisplayTextCount() > 0 && std::fabs(value) < 2147483647.0 &&
+                     std::strcmp(shown, p->DisplayTextFor(static_cast<int>(value))) == 0;
   if (named || !p->Label()[0])
     std::snprintf(text, capacity, "%s", shown);
   else

@@ -245,6 +245,9 @@ void ParameterListAndTexts() {
   CHECK(!params->text_to_value(pl, kLowFreqId, "440 dB", &v));
   CHECK(!params->text_to_value(pl, kLowFreqId, "nan", &v));
   CHECK(params->value_to_text(pl, kInGainId, -3.5, text, 4) && std::strlen(text) == 3);
+  // Values no parameter holds still give a text, without a number that overflows.
+  CHECK(params->value_to_text(pl, kHPONId, 1e300, text, sizeof(text)) && text[0] != 0);
+  CHECK(!params->value_to_text(pl, kInGainId, std::nan(""), text, sizeof(text)));
 }
 
 // Parameter events inside a block take effect at their sample.
