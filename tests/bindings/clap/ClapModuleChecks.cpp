@@ -474,6 +474,29 @@ void StateRoundTripAndRefusals() {
   CHECK(q->SaveState(&after) && after == keepBytes);
 }
 
+// With the high-pass off and the mix at 0 the output is the input, late by
+// exactly the latency the module reports.
+void DryPathLateByTheReportedLatency() {
+  gGroup = "latency";
+  std::string error;
+  auto p = NewPlugin();
+  if (!p || !p->Prepare(kRate, 512, 2, &error)) {
+    CHECK(false);
+    return;
+  }
+  const auto* latency = p->Extension<clap_plugin_latency_t>(CLAP_EXT_LATENCY);
+  const int delay = latency ? static_cast<int>(latency->get(p->Plugin())) : -1;
+  CHECK(delay == 31);
+  p->SetParamPlain(kMixId, 0.0);
+  p->SetParamPlain(kHPONId, 0.0);
+  RunClap(*p, kLeadIn, 0);
+  const Signal in(512, kLeadIn - delay), out = RunClap(*p, 512, kLeadIn);
+  double worst = 0.0;
+  for (int i = 0; i < 512; ++i)
+    worst = std::fmax(worst, std::fmax(std::fabs(out.l[i] - in.l[i]), std::fabs(out.r[i] - in.r[i])));
+  CHECK(worst < 1e-12);
+}
+
 // The dry and bypassed paths through the module are the offline binding's,
 // sample for sample, in stereo and in the mono configuration.
 void SameAsOffline() {
@@ -524,6 +547,7 @@ int main(int argc, char** argv) {
     EventsClamped();
     ProcessBeforeActivate();
     StateRoundTripAndRefusals();
+    DryPathLateByTheReportedLatency();
     SameAsOffline();
     gModule.reset();
   }
