@@ -1,5 +1,5 @@
 // velto-render's module path against the offline binding: the same plug-in
-// through the VST2 and VST3 modules' real exports must sound the same.
+// through the VST2, VST3 and CLAP modules' real exports must sound the same.
 
 #include <gtest/gtest.h>
 
@@ -79,7 +79,7 @@ std::vector<double> ThirdOctaveBandsDb(const std::vector<double>& x, double rate
   return bands;
 }
 
-const std::string kModules[] = {VELTO_VST2_MODULE, VELTO_VST3_MODULE};
+const std::string kModules[] = {VELTO_VST2_MODULE, VELTO_VST3_MODULE, VELTO_CLAP_MODULE};
 }  // namespace
 
 TEST(ModuleRender, DryAndBypassPathsMatchTheOfflineBindingSampleForSample) {

@@ -1,7 +1,7 @@
 #pragma once
 // A plug-in module loaded the way a host loads it, behind one small interface
 // that velto-render and the module tests share. Implemented for VST2 modules
-// (Vst2Host) and VST3 bundles/modules (Vst3Host).
+// (Vst2Host), VST3 bundles/modules (Vst3Host) and CLAP modules (ClapHost).
 
 #include <memory>
 #include <string>
@@ -29,6 +29,6 @@ class HostedPlugin {
   virtual int LatencySamples() { return 0; }
 };
 
-// Loads a module file (a VST2 .so/.dll, or a VST3 bundle folder or .vst3 file,
-// told apart by the path). Null with a message in *error on failure.
+// Loads a module file (a VST2 .so/.dll, a VST3 bundle folder or .vst3 file, or
+// a .clap file, told apart by the path). Null with a message in *error on failure.
 std::unique_ptr<HostedPlugin> LoadHostedPlugin(const std::string& path, std::string* error);
