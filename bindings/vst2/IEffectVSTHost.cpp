@@ -149,7 +149,7 @@ bool IEffectVST::SendSysExMessage(const ISysEx& msg) {
 // Editor and latency: recorded in the AEffect, no host call.
 
 void IEffectVST::RefreshEditorRect() {
-  const IGraphics* editor = GetGUI();
+  const IEditorLink* editor = GetGUI();
   if (!editor) return;
   editorRect_.top = 0;
   editorRect_.left = 0;
@@ -157,7 +157,7 @@ void IEffectVST::RefreshEditorRect() {
   editorRect_.right = static_cast<VstInt16>(editor->Width());
 }
 
-void IEffectVST::AttachEditor(IGraphics* editor) {
+void IEffectVST::AttachEditor(IEditorLink* editor) {
   if (!editor) return;
   IEffectBase::AttachEditor(editor);
   aeffect_.flags |= effFlagsHasEditor;
