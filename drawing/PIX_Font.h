@@ -12,6 +12,7 @@
 // instance counter, which is atomic.
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "PIX_Bitmap.h"
@@ -104,6 +105,9 @@ class PIX_CachedFont : public PIX_IFont {
   static int InstancesCreated();
   // Glyphs rendered into this font's store so far.
   int CachedGlyphCount() const { return int(mGlyphs.size()); }
+  // The store stops growing at this many glyphs; rarer ones are then
+  // rendered each time they are drawn.
+  static constexpr int kMaxCachedGlyphs = 4096;
 
   // One rendered glyph: its coverage box relative to the pen position at the
   // top of the line, and the pen advance.
@@ -115,8 +119,11 @@ class PIX_CachedFont : public PIX_IFont {
   };
 
  private:
-  const Glyph* Find(uint32_t codePoint);
+  const Glyph* Find(uint32_t codePoint, const uint8_t** coverage);
   void Clear();
+  bool UseNative(PIX_IBitmap* dst, int flags) const;
+  void Composite(PIX_IBitmap& dst, const Glyph& glyph, const uint8_t* coverage, int64_t penX, int64_t penY,
+                 const PIX_Rect& clip, uint32_t colour, int alpha) const;
 
   uint32_t mTextColour = 0;
   uint32_t mBackColour = 0xFFFFFFFF;
@@ -129,6 +136,10 @@ class PIX_CachedFont : public PIX_IFont {
   int mDirect[256];              // glyph index of code points 0..255, -1 when not rendered
   std::vector<Glyph> mGlyphs;    // every rendered glyph, in rendering order
   std::vector<uint8_t> mStore;   // coverage bytes, 0..255, row by row per glyph
+  std::unordered_map<uint32_t, int> mOthers;  // glyph index of code points from 256 on
+  Glyph mSpare;                    // a glyph rendered while the store is full
+  std::vector<uint8_t> mSpareCoverage;
+  std::vector<uint32_t> mCodePoints;  // the decoded text of the current call
   PIX_FontHandle mFont = nullptr;
 };
 
