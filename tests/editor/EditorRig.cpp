@@ -18,8 +18,6 @@ Plugin::Plugin(int api) : TestBinding(kParamCount, "2-2", 1, "Rig", "Rig", "Rig"
   GetParam(kGain)->DefineDouble("Gain", 0.0, -12.0, 12.0, 0.01, "dB");
   GetParam(kFreq)->DefineDouble("Freq", 200.0, 20.0, 2000.0, 1.0, "Hz", 2.0);
   GetParam(kMode)->DefineBool("Mode", false);
-  GetParam(kMode)->AddDisplayText(0, "Off");
-  GetParam(kMode)->AddDisplayText(1, "On");
   GetParam(kChoice)->DefineInt("Choice", 1, 0, 2);
 }
 

@@ -16,7 +16,7 @@ namespace rig {
 enum Param : int {
   kGain = 0,    // -12..12 dB, step 0.01
   kFreq = 1,    // 20..2000 Hz, step 1, shape 2
-  kMode = 2,    // on/off with display texts "Off"/"On"
+  kMode = 2,    // on/off, with the display texts "off"/"on" every on/off parameter has
   kChoice = 3,  // int 0..2 without texts
   kParamCount = 4
 };

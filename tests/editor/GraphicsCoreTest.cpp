@@ -194,7 +194,7 @@ MODULE_TEST(Editing, TextedParametersGetAPopupWithTheCurrentTextCheckedAndThePic
   r.gui->nextMenuChoice = 1;
   r.gui->EditParameterValue(sw, kMode, &where);
   REQUIRE_TRUE(r.gui->menus.size() == 1u);
-  CHECK_EQ(r.gui->menus[0].texts, (std::vector<std::string>{"Off", "On"}));
+  CHECK_EQ(r.gui->menus[0].texts, (std::vector<std::string>{"off", "on"}));
   CHECK_EQ(r.gui->menus[0].flags, (std::vector<int>{kItemChecked, 0}));
   CHECK_TRUE(r.gui->menus[0].rect == where);
   CHECK_NEAR(sw->Value(), 1.0, 0.0);
