@@ -3,7 +3,7 @@
 
 #include "EditorCaches.h"
 #include "EditorRig.h"
-#include "ModuleCheck.h"
+#include "EditorCheck.h"
 
 using namespace rig;
 
