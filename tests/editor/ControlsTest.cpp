@@ -182,3 +182,20 @@ MODULE_TEST(Text, ShowTextFlagsOnlyAChangeAndTheUrlFallsBackWhenTheFirstFails) {
   r.gui->DispatchMouseDown(40, 5, Left());
   CHECK_EQ(r.gui->urls.size(), 3u);
 }
+
+MODULE_TEST(Text, ValueAndNameDisplaysFollowTheControlTheyAreGivenTo) {
+  KnobRig k;
+  auto* value = new ITextControl(&k.r.plugin, Rect(30, 0, 80, 12), TextStyle());
+  auto* name = new ITextControl(&k.r.plugin, Rect(30, 12, 80, 24), TextStyle());
+  k.r.gui->AddControl(value);
+  k.r.gui->AddControl(name);
+  k.knob->SetValueDisplay(value);
+  k.knob->SetNameDisplay(name);
+  k.Drag(-78, Left());  // 0.75: +6 dB
+  CHECK_EQ(value->Text(), std::string("6.00 dB"));
+  CHECK_EQ(name->Text(), std::string("Gain"));
+  // From the host, which stores the value before showing it: the displays follow too.
+  k.r.plugin.GetParam(kGain)->SetValue(-3.5);
+  k.r.gui->ShowParameterValue(kGain, -3.5, false);
+  CHECK_EQ(value->Text(), std::string("-3.50 dB"));
+}
