@@ -268,3 +268,37 @@ MODULE_TEST(Editing, ARightClickEditsInASmallRectAtTheCentreOrOverTheWholeTexted
   CHECK_EQ(r.gui->menus.size(), 1u);
   CHECK_EQ(r.gui->textEntries.size(), 1u);
 }
+
+MODULE_TEST(Values, OneFontPerStyleIsSharedByEveryEditorAndEveryControl) {
+  Rig r;
+  TextStyle a(11, Colour(255, 1, 2, 3), "Verdana");
+  TextStyle b(11, Colour(255, 200, 0, 0), "Verdana");  // colour is not part of the key
+  TextStyle bold(11, Colour(), "Verdana", kStyleBold);
+  TextStyle bigger(13, Colour(), "Verdana");
+  Rect ra(0, 0, 40, 12);
+  REQUIRE_TRUE(r.gui->DrawLabel(a, "a", ra, true));
+  const int fonts = FontCache::Instance().Count();
+  Rect rb = ra;
+  r.gui->DrawLabel(b, "b", rb, true);
+  CHECK_TRUE(a.cachedFont == b.cachedFont);
+  CHECK_EQ(FontCache::Instance().Count(), fonts);
+  Rig other;
+  TextStyle c = TextStyle(11, Colour(), "Verdana");
+  Rect rc = ra;
+  other.gui->DrawLabel(c, "c", rc, true);
+  CHECK_TRUE(c.cachedFont == a.cachedFont);
+  r.gui->DrawLabel(bold, "d", rb, true);
+  r.gui->DrawLabel(bigger, "e", rb, true);
+  CHECK_TRUE(bold.cachedFont != a.cachedFont);
+  CHECK_TRUE(bigger.cachedFont != a.cachedFont);
+  CHECK_TRUE(bigger.cachedFont != bold.cachedFont);
+  CHECK_EQ(FontCache::Instance().Count(), fonts + 2);
+  // Measuring aligns the extent in the rect: centred text keeps the centre.
+  Rect centred(0, 0, 100, 12);
+  REQUIRE_TRUE(r.gui->DrawLabel(a, "mmmm", centred, true));
+  CHECK_TRUE(centred.right - centred.left > 0);
+  CHECK_NEAR((centred.left + centred.right) / 2.0, 50.0, 1.0);
+  // Empty texts draw nothing and fail.
+  CHECK_FALSE(r.gui->DrawLabel(a, "", ra));
+  CHECK_FALSE(r.gui->DrawLabel(a, nullptr, ra));
+}
