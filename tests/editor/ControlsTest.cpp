@@ -147,8 +147,12 @@ MODULE_TEST(Knob, AClickOnTheTextOpensTheEntryAndAValueFromTheHostIsReportedOnIt
   REQUIRE_TRUE(k.r.gui->textEntries.size() == 1u);
   CHECK_TRUE(k.r.gui->textEntries[0].rect == Rect(0, 66, 20, 78));
   CHECK_EQ(k.r.gui->textEntries[0].text, std::string("0.00"));
+  k.r.gui->CancelTextEntry();
   k.r.gui->DispatchDoubleClick(5, 70, Left());
   CHECK_EQ(k.r.gui->textEntries.size(), 2u);
+  CHECK_TRUE(k.r.gui->CommitTextEntry("-6"));
+  CHECK_NEAR(k.r.plugin.GetParam(kGain)->Value(), -6.0, 1e-9);
+  CHECK_NEAR(k.knob->Value(), 0.25, 1e-12);
   k.r.plugin.hostCalls.clear();
   k.r.gui->ShowParameterValue(kGain, 0.25, true);
   k.r.gui->Tick();

@@ -225,8 +225,12 @@ MODULE_TEST(Editing, OtherParametersOpenATextEntryWithTheDisplayPrecision) {
   r.plugin.GetParam(kGain)->SetValue(-3.14159);
   const Rect where(0, 14, 30, 30);
   r.gui->EditParameterValue(gain, kGain, &where);
+  r.gui->EditParameterValue(gain, kGain, &where);  // one entry at a time
+  CHECK_EQ(r.gui->textEntries.size(), 1u);
+  r.gui->CancelTextEntry();
   r.plugin.GetParam(kGain)->SetNegateDisplay(true);
   r.gui->EditParameterValue(gain, kGain, &where);
+  r.gui->CancelTextEntry();
   r.gui->EditParameterValue(choice, kChoice, &where);
   REQUIRE_TRUE(r.gui->textEntries.size() == 3u);
   CHECK_EQ(r.gui->textEntries[0].text, std::string("-3.14"));
@@ -301,4 +305,40 @@ MODULE_TEST(Values, OneFontPerStyleIsSharedByEveryEditorAndEveryControl) {
   // Empty texts draw nothing and fail.
   CHECK_FALSE(r.gui->DrawLabel(a, "", ra));
   CHECK_FALSE(r.gui->DrawLabel(a, nullptr, ra));
+}
+
+MODULE_TEST(Editing, ACommittedEntrySetsTheParameterFromANumberOrADisplayTextAndIgnoresTheRest) {
+  Rig r;
+  auto* gain = new PromptingControl(&r.plugin, Rect(0, 0, 30, 30), kGain);
+  auto* mode = new PromptingControl(&r.plugin, Rect(30, 0, 60, 30), kMode);
+  r.gui->AddControl(gain);
+  r.gui->AddControl(mode);
+  r.Attach();
+  const Rect where(0, 0, 30, 16);
+  CHECK_FALSE(r.gui->CommitTextEntry("1"));  // nothing open
+  struct Case {
+    const char* typed;
+    double expectedDb;
+  };
+  const Case cases[] = {{"6", 6.0}, {"-3.25", -3.25}, {"abc", -3.25}, {"", -3.25}, {"1e999", -3.25},
+                        {"nan", -3.25}, {"40", 12.0}, {"-7.5 dB", -7.5}, {"0123456789012345678901234567890123456789", 12.0}};
+  for (const Case& c : cases) {
+    r.gui->EditParameterValue(gain, kGain, &where);
+    CHECK_TRUE(r.gui->CommitTextEntry(c.typed));
+    CHECK_NEAR(r.plugin.GetParam(kGain)->Value(), c.expectedDb, 1e-9);
+    CHECK_NEAR(gain->Value(), r.plugin.GetParam(kGain)->ToNormalized(), 1e-12);
+  }
+  r.plugin.GetParam(kGain)->SetNegateDisplay(true);  // shown negated, typed negated
+  r.gui->EditParameterValue(gain, kGain, &where);
+  r.gui->CommitTextEntry("4");
+  CHECK_NEAR(r.plugin.GetParam(kGain)->Value(), -4.0, 1e-9);
+  // On/off parameters take their display texts only.
+  r.gui->IGraphics::CommitTextEntry(mode, "on");
+  CHECK_NEAR(r.plugin.GetParam(kMode)->Value(), 1.0, 0.0);
+  r.gui->IGraphics::CommitTextEntry(mode, "1.0");
+  r.gui->IGraphics::CommitTextEntry(mode, "maybe");
+  CHECK_NEAR(r.plugin.GetParam(kMode)->Value(), 1.0, 0.0);
+  r.gui->IGraphics::CommitTextEntry(mode, "off");
+  CHECK_NEAR(r.plugin.GetParam(kMode)->Value(), 0.0, 0.0);
+  CHECK_NEAR(mode->Value(), 0.0, 0.0);
 }
