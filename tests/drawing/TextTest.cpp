@@ -13,17 +13,7 @@
 
 namespace {
 
-std::unique_ptr<PIX_CachedFont> MakeFont(const char* face, int height, int flags = PIX_FONT_EDITOR_FLAGS,
-                                         int quality = PIX_QUALITY_DEFAULT, int weight = 400) {
-  PIX_FontSpec spec;
-  spec.face = face;
-  spec.height = height;
-  spec.quality = quality;
-  spec.weight = weight;
-  auto font = std::make_unique<PIX_CachedFont>();
-  if (!font->SetFont(PIX_CreateFontHandle(spec), flags)) return nullptr;
-  return font;
-}
+using rig::MakeFont;
 
 PIX_Rect Measure(PIX_IFont& font, const char* text, int length = -1, int flags = 0) {
   PIX_Rect r{10, 20, 10, 20};
