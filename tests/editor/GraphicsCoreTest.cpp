@@ -2,6 +2,7 @@
 // controls, mouse routing, values in both directions and parameter editing.
 
 #include "EditorCaches.h"
+#include "EditorDrawing.h"
 #include "EditorRig.h"
 #include "EditorCheck.h"
 
@@ -341,4 +342,54 @@ MODULE_TEST(Editing, ACommittedEntrySetsTheParameterFromANumberOrADisplayTextAnd
   r.gui->IGraphics::CommitTextEntry(mode, "off");
   CHECK_NEAR(r.plugin.GetParam(kMode)->Value(), 0.0, 0.0);
   CHECK_NEAR(mode->Value(), 0.0, 0.0);
+}
+
+namespace {
+class KeyControl : public IPanelControl {
+ public:
+  KeyControl(IEffectBase* owner, const Rect& area, std::vector<int>* keys)
+      : IPanelControl(owner, area, Colour()), keys_(keys) {}
+  bool KeyDown(int, int, int key) override {
+    keys_->push_back(key);
+    return true;
+  }
+
+ private:
+  std::vector<int>* keys_;
+};
+}  // namespace
+
+MODULE_TEST(Mouse, KeysGoToTheControlUnderThePointerOrOverTheBackgroundToTheKeyCatcher) {
+  Rig r;
+  std::vector<int> control;
+  std::vector<int> caught;
+  r.gui->AddControl(new KeyControl(&r.plugin, Rect(0, 0, 64, 48), &control));  // index 0 counts as background
+  r.gui->AddControl(new KeyControl(&r.plugin, Rect(10, 10, 20, 20), &control));
+  r.Attach();
+  CHECK_TRUE(r.gui->DispatchKey(12, 12, 'a'));
+  CHECK_FALSE(r.gui->DispatchKey(40, 40, 'b'));  // background, no catcher
+  r.gui->SetKeyCatcher(new KeyControl(&r.plugin, Rect(), &caught));
+  CHECK_TRUE(r.gui->DispatchKey(40, 40, 'c'));
+  CHECK_TRUE(r.gui->DispatchKey(100, 100, 'd'));  // no control at all
+  CHECK_EQ(control, std::vector<int>{'a'});
+  CHECK_EQ(caught, (std::vector<int>{'c', 'd'}));
+}
+
+MODULE_TEST(Mouse, AResizeRemakesTheBackBufferAndDropsTheCapture) {
+  Rig r;
+  std::vector<int> log;
+  r.gui->AddControl(new LoggingControl(&r.plugin, Rect(0, 0, 20, 20), &log, 0));
+  r.Attach();
+  REQUIRE_TRUE(r.gui->BackBuffer() != nullptr);
+  CHECK_EQ(editor_drawing::Width(r.gui->BackBuffer()), 64);
+  r.gui->DispatchMouseDown(5, 5, Left());
+  CHECK_EQ(r.gui->CapturedControl(), 0);
+  r.gui->ResizeWindow(100, 30);
+  CHECK_EQ(r.gui->Width(), 100);
+  CHECK_EQ(editor_drawing::Width(r.gui->BackBuffer()), 100);
+  CHECK_EQ(editor_drawing::Height(r.gui->BackBuffer()), 30);
+  CHECK_EQ(r.gui->CapturedControl(), -1);
+  r.gui->ResizeWindow(0, 0);  // nothing to paint into: painting does nothing
+  r.PaintAll();
+  CHECK_FALSE(r.gui->FillArea(Colour(), Rect(0, 0, 10, 10)));
 }
