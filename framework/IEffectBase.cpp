@@ -153,7 +153,7 @@ void IEffectBase::SetParamFromEditor(int paramIdx, double normalized) {
   ParamChanged(paramIdx);
 }
 
-void IEffectBase::AttachEditor(IGraphics* editor) {
+void IEffectBase::AttachEditor(IEditorLink* editor) {
   if (!editor) return;
   IEffectLock lock(lock_);
   for (int i = 0; i < NumParams(); ++i) editor->ShowParameterValue(i, params_[i]->ToNormalized(), true);

@@ -21,7 +21,7 @@
 
 #include "EffectTypes.h"
 #include "IEffectParam.h"
-#include "IGraphics.h"
+#include "IEditorLink.h"
 #include "PresetSlot.h"
 #include "StateChunk.h"
 
@@ -112,7 +112,10 @@ class IEffectBase {
   virtual int PluginApi() const { return api_; }
   virtual void ResizeEditor(int width, int height) = 0;
   virtual void InitForHost() {}
-  virtual void AttachEditor(IGraphics* editor);
+  virtual void AttachEditor(IEditorLink* editor);
+  // Shows the host's context menu of a parameter at editor coordinates x, y;
+  // only hosts with such a menu do anything. [ui thread]
+  virtual void ShowHostParamMenu(int /*paramIdx*/, int /*x*/, int /*y*/) {}
   virtual void SetLatency(int samples);
   virtual bool SendMidiMessage(const IMidiMsg& msg) = 0;
   virtual bool SendSysExMessage(const ISysEx& /*msg*/) { return false; }
@@ -192,7 +195,7 @@ class IEffectBase {
   const PresetSlot* GetPreset(int idx) const;
 
   // ---- Editor ----
-  IGraphics* GetGUI() const { return editor_.get(); }
+  IEditorLink* GetGUI() const { return editor_.get(); }
 
   std::recursive_mutex& Mutex() const { return lock_; }
 
@@ -242,7 +245,7 @@ class IEffectBase {
   int blockSize_ = 0;
   int latency_ = 0;
   std::unique_ptr<LatencyDelayLine> delayLine_;
-  std::unique_ptr<IGraphics> editor_;
+  std::unique_ptr<IEditorLink> editor_;
   std::vector<std::unique_ptr<IEffectParam>> params_;
   std::vector<std::unique_ptr<PresetSlot>> presets_;
   std::vector<double*> inputPtrs_;

@@ -76,7 +76,7 @@ void Velto::ParamChanged(int paramIdx) {
   const IEffectParam* param = GetParam(paramIdx);
   if (!param) return;
   const double v = param->Value();
-  IGraphics* gui = GetGUI();
+  IEditorLink* gui = GetGUI();
 
   switch (paramIdx) {
     case kInGain:
@@ -188,7 +188,7 @@ void Velto::ParamChanged(int paramIdx) {
 
 // Only the controls of the active crossover are shown.
 void Velto::ShowCrossoverControls(bool threeBand) {
-  IGraphics* gui = GetGUI();
+  IEditorLink* gui = GetGUI();
   if (!gui) return;
   gui->HideParameterControls(kLowFreq, !threeBand);
   gui->HideParameterControls(kHighFreq, !threeBand);
@@ -439,7 +439,7 @@ void Velto::HandOverMeters() {
     levels_.peak[c] = unit(holdOut_[c].state);
     levels_.rms[c] = unit(rms_[c].Rms());
   }
-  IGraphics* gui = GetGUI();
+  IEditorLink* gui = GetGUI();
   if (!gui) return;
   for (int c = 0; c < 2; ++c) gui->PushControlValue(links_.outputReadout[c], outFollow_[c].state);
   for (int c = 0; c < 2; ++c) gui->PushControlValue(links_.inputMeter[c], levels_.in[c]);

@@ -109,7 +109,7 @@ void VSTCALLBACK IEffectVST::VSTWriteParameter(AEffect* effect, VstInt32 index, 
   IEffectLock lock(self->Mutex());
   IEffectParam* param = self->GetParam(index);
   if (!param) return;
-  if (IGraphics* editor = self->GetGUI()) editor->ShowParameterValue(index, value, true);
+  if (IEditorLink* editor = self->GetGUI()) editor->ShowParameterValue(index, value, true);
   param->SetFromNormalized(value);
   self->ParamChanged(index);
 }
@@ -236,7 +236,7 @@ VstIntPtr IEffectVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
       return 1;
 
     case effEditOpen:
-      if (IGraphics* editor = GetGUI()) {
+      if (IEditorLink* editor = GetGUI()) {
         if (editor->OpenWindow(ptr)) {
           OnEditorOpen();
           return 1;
@@ -245,7 +245,7 @@ VstIntPtr IEffectVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
       return 0;
 
     case effEditClose:
-      if (IGraphics* editor = GetGUI()) {
+      if (IEditorLink* editor = GetGUI()) {
         OnEditorClose();
         editor->CloseWindow();
         return 1;
@@ -425,7 +425,7 @@ VstIntPtr IEffectVST::String2Parameter(int index, const char* text) {
     v = std::strtod(text, nullptr);  // the leading number; 0 when there is none
     if (param->NegateDisplay()) v = -v;
   }
-  if (IGraphics* editor = GetGUI()) editor->ShowParameterValue(index, v, false);
+  if (IEditorLink* editor = GetGUI()) editor->ShowParameterValue(index, v, false);
   // Clamped into the range; "nan" stores the minimum, "inf" the maximum.
   if (std::isnan(v)) v = param->Min();
   v = v < param->Min() ? param->Min() : v > param->Max() ? param->Max() : v;

@@ -39,7 +39,7 @@ class IEffectVST : public IEffectBase {
   int GetHostId() override;
   void ResizeEditor(int width, int height) override;
   void InitForHost() override;  // once per object, from effOpen
-  void AttachEditor(IGraphics* editor) override;
+  void AttachEditor(IEditorLink* editor) override;
   void SetLatency(int samples) override;
   bool SendMidiMessage(const IMidiMsg& msg) override;
   bool SendSysExMessage(const ISysEx& msg) override;

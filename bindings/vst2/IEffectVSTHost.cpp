@@ -150,7 +150,7 @@ bool IEffectVST::SendSysExMessage(const ISysEx& msg) {
 // announced, so the host re-reads initialDelay and keeps compensating.
 
 void IEffectVST::RefreshEditorRect() {
-  const IGraphics* editor = GetGUI();
+  const IEditorLink* editor = GetGUI();
   if (!editor) return;
   editorRect_.top = 0;
   editorRect_.left = 0;
@@ -158,7 +158,7 @@ void IEffectVST::RefreshEditorRect() {
   editorRect_.right = static_cast<VstInt16>(editor->Width());
 }
 
-void IEffectVST::AttachEditor(IGraphics* editor) {
+void IEffectVST::AttachEditor(IEditorLink* editor) {
   if (!editor) return;
   IEffectBase::AttachEditor(editor);
   aeffect_.flags |= effFlagsHasEditor;

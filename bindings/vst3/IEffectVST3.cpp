@@ -299,7 +299,7 @@ void IEffectVST3::ApplyParameterChanges(IParameterChanges* changes) {
     } else if (IsFrameworkParam(id)) {
       const int idx = static_cast<int>(id);
       GetParam(idx)->SetFromNormalized(value);
-      if (IGraphics* gui = GetGUI()) gui->ShowParameterValue(idx, value, true);
+      if (IEditorLink* gui = GetGUI()) gui->ShowParameterValue(idx, value, true);
       ParamChanged(idx);
     }
   }

@@ -138,7 +138,7 @@ class IEffectVST3 : public IEffectBase,
   void SetLatency(int samples) override;
   bool SendMidiMessage(const IMidiMsg&) override { return false; }
   // Asks the host for its context menu of a parameter at view coordinates x, y. [ui thread]
-  void ShowHostParamMenu(int paramIdx, int x, int y);
+  void ShowHostParamMenu(int paramIdx, int x, int y) override;
 
   // The host bypass (the 'bpas' parameter), as the audio side applies it.
   bool IsHostBypassed() const { return bypassed_.load(std::memory_order_relaxed); }

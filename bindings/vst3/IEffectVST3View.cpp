@@ -42,7 +42,7 @@ tresult IEffectVST3View::isPlatformTypeSupported(FIDString type) {
 }
 
 tresult IEffectVST3View::attached(void* parent, FIDString type) {
-  IGraphics* gui = plugin_ ? plugin_->GetGUI() : nullptr;
+  IEditorLink* gui = plugin_ ? plugin_->GetGUI() : nullptr;
   if (!gui) return kResultFalse;
   systemWindow_ = parent;
   if (type && std::strcmp(type, kPlatformTypeHWND) == 0) gui->OpenWindow(parent);
@@ -51,7 +51,7 @@ tresult IEffectVST3View::attached(void* parent, FIDString type) {
 }
 
 tresult IEffectVST3View::removed() {
-  if (IGraphics* gui = plugin_ ? plugin_->GetGUI() : nullptr) {
+  if (IEditorLink* gui = plugin_ ? plugin_->GetGUI() : nullptr) {
     plugin_->OnEditorClose();
     gui->CloseWindow();
   }
@@ -67,7 +67,7 @@ tresult IEffectVST3View::checkSizeConstraint(ViewRect*) { return kResultFalse; }
 tresult IEffectVST3View::canResize() { return kResultFalse; }
 
 tresult IEffectVST3View::getSize(ViewRect* size) {
-  IGraphics* gui = plugin_ ? plugin_->GetGUI() : nullptr;
+  IEditorLink* gui = plugin_ ? plugin_->GetGUI() : nullptr;
   if (!gui || !size) return kResultFalse;
   *size = ViewRect{0, 0, gui->Width(), gui->Height()};
   return kResultOk;

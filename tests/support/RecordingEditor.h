@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "IGraphics.h"
+#include "IEditorLink.h"
 
 // An editor that records what the framework gives it.
-class RecordingEditor : public IGraphics {
+class RecordingEditor : public IEditorLink {
  public:
   struct Shown {
     int param;

@@ -6,9 +6,9 @@
 // (ShowParameterValue, PushControlValue) may come from any thread, including
 // the audio thread: they only store values and redraw flags.
 
-class IGraphics {
+class IEditorLink {
  public:
-  virtual ~IGraphics() = default;
+  virtual ~IEditorLink() = default;
 
   // Gives a parameter's value to every control bound to it. A plain value is
   // normalised with the parameter's range and shape first. [any thread]

@@ -1,0 +1,3 @@
+#include "PIX_Platform.h"
+
+bool IsRunningUnderWine() { return false; }
