@@ -213,7 +213,7 @@ void IEffectCLAP::ApplyEvent(const clap_event_header_t* event) {
   if (!param) return;
   const int idx = static_cast<int>(value->param_id);
   if (!SetParamPlain(idx, value->value)) return;
-  if (IGraphics* gui = GetGUI()) gui->ShowParameterValue(idx, param->Value(), false);
+  if (IEditorLink* gui = GetGUI()) gui->ShowParameterValue(idx, param->Value(), false);
   ParamChanged(idx);
 }
 
