@@ -14,19 +14,15 @@ SUDO=""
 # Source packages come from deb-src entries beside the system's deb ones.
 src_list=/etc/apt/sources.list.d/velto-deb-src.sources
 if ! apt-cache showsrc libpng1.6 2>/dev/null | grep -q '^Version:'; then
-  $SUDO tee "$src_list" >/dev/null <<'LIST'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-
-Types: deb-src
-URIs: http://deb.debian.org/debian-security
-Suites: bookworm-security
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-LIST
+  # The same archives the system installs from, as source entries.
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && [ "$f" != "$src_list" ] || continue
+    sed -n '/^Types:.*\bdeb\b/,/^$/p' "$f" | sed 's/^Types:.*/Types: deb-src/'
+    echo
+  done | $SUDO tee "$src_list" >/dev/null
+  if [ -f /etc/apt/sources.list ]; then
+    sed -n 's/^deb \(.*\)/deb-src \1/p' /etc/apt/sources.list | $SUDO tee /etc/apt/sources.list.d/velto-deb-src.list >/dev/null
+  fi
   $SUDO apt-get update -qq
 fi
 
