@@ -363,3 +363,9 @@ std::unique_ptr<HostedPlugin> LoadClapPlugin(const std::string& path, std::strin
   if (!module) return nullptr;
   return ClapPlugin::Create(module, error);
 }
+
+int ClapPlugin::LatencySamples() {
+  if (!plugin_) return 0;
+  auto* latency = static_cast<const clap_plugin_latency_t*>(plugin_->get_extension(plugin_, CLAP_EXT_LATENCY));
+  return latency && latency->get ? static_cast<int>(latency->get(plugin_)) : 0;
+}

@@ -141,6 +141,8 @@ class ClapPlugin : public HostedPlugin {
   bool SelectPreset(int) override { return false; }
   bool Prepare(double sampleRate, int maxBlock, int channels, std::string* error) override;
   void Process(const double* const* inputs, double* const* outputs, int frames) override;
+  // What the plug-in's latency extension reports; 0 without the extension.
+  int LatencySamples() override;
 
   // Plain values, by CLAP id.
   void SetParamPlain(clap_id id, double value, uint32_t time = 0);

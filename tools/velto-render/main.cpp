@@ -52,7 +52,7 @@ std::unique_ptr<HostedPlugin> LoadModule(const std::string& path, std::string* e
   }
   // A Windows VST3 module is one file; a Linux one is a bundle folder.
   if (EndsWith(path, ".dll") || (EndsWith(path, ".vst3") && std::filesystem::is_regular_file(path, ec))) {
-    *error = path + " is a Windows module; velto-render on Linux loads Linux modules (a VST2 .so or a VST3 bundle)";
+    *error = path + " is a Windows module; velto-render on Linux loads Linux modules (a VST2 .so, a VST3 bundle or a .clap)";
     return nullptr;
   }
   std::unique_ptr<HostedPlugin> module = LoadHostedPlugin(path, error);
