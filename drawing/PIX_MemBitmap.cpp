@@ -35,12 +35,12 @@ bool PIX_MemBitmap::Resize(int width, int height) {
   // Sizes whose byte count does not fit an int (with the growth reserve and
   // the slack) cannot be allocated: treated like running out of memory.
   const int64_t span = (int64_t(width) + mRowAlignMask) & ~int64_t(mRowAlignMask);
-  const int64_t needed = span * height * 4;
   const int64_t limit = int64_t(std::numeric_limits<int>::max()) - 1024;
-  if (needed > limit) {
+  if (span > limit / 4 / height) {
     Release();
     return true;
   }
+  const int64_t needed = span * height * 4;
   if (needed > mAllocatedBytes) {
     void* block = nullptr;
     int64_t bytes = needed;

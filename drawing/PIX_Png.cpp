@@ -35,7 +35,7 @@ void OnWarning(png_structp, png_const_charp) {}
 
 // Everything that touches libpng after the setjmp lives in this function,
 // which owns no C++ object, so the error jump skips no destructor.
-bool Decode(png_structp png, png_infop info, PIX_MemBitmap& into) {
+bool Decode(png_structp png, png_infop info, size_t length, PIX_MemBitmap& into) {
   if (setjmp(png_jmpbuf(png))) return false;
 
   png_set_user_limits(png, PIX_PNG_MAX_SIDE, PIX_PNG_MAX_SIDE);
@@ -44,6 +44,10 @@ bool Decode(png_structp png, png_infop info, PIX_MemBitmap& into) {
   const png_uint_32 height = png_get_image_height(png, info);
   if (width == 0 || height == 0 || width > png_uint_32(PIX_PNG_MAX_SIDE) || height > png_uint_32(PIX_PNG_MAX_SIDE))
     return false;
+  // Deflate packs at most 1032 bytes into one, so data too short to hold the
+  // image rows is truncated or hostile: refused before the bitmap is made.
+  const double rawBytes = double(height) * double(png_get_rowbytes(png, info));
+  if (rawBytes > double(length) * 1032.0) return false;
 
   const int colourType = png_get_color_type(png, info);
   const int depth = png_get_bit_depth(png, info);
@@ -98,7 +102,7 @@ bool PIX_DecodePng(const void* data, size_t length, PIX_MemBitmap& into) {
   bool ok = false;
   if (info != nullptr) {
     png_set_read_fn(png, &reader, ReadFromMemory);
-    ok = Decode(png, info, into);
+    ok = Decode(png, info, length, into);
   }
   png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
   if (!ok) into.Resize(0, 0);

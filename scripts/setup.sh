@@ -18,14 +18,14 @@ packages=(
   build-essential cmake pkg-config git
   libgtest-dev googletest libbenchmark-dev
   libsndfile1-dev libpng-dev zlib1g-dev
-  libfreetype-dev libfontconfig-dev libx11-dev
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core libx11-dev
   xvfb xauth
 )
 # Real hosts for the Linux modules: Ardour 7 (scanners and headless render)
 # and other VST2 plug-ins to compare against.
 packages+=(ardour lsp-plugins-vst zam-plugins)
 if [ "$want_windows" = 1 ]; then
-  packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
+  packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev dpkg-dev
              wine wine64 wine32:i386)
 fi
 
@@ -48,5 +48,9 @@ if [ "${#missing[@]}" -gt 0 ]; then
   fi
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+if [ "$want_windows" = 1 ]; then
+  # The Windows builds compile libpng from Debian's source package.
+  "$(dirname "$0")/fetch-libpng-source.sh"
 fi
 echo "setup: all build and test packages are installed"

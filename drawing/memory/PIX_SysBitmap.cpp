@@ -39,7 +39,13 @@ bool PIX_SysBitmap::Resize(int width, int height) {
     mWidth = mHeight = 0;
     return true;
   }
-  const int allocWidth = int((int64_t(width) + 3) & ~int64_t(3));
+  const int64_t span = (int64_t(width) + 3) & ~int64_t(3);
+  if (span > int64_t(0x7FFFFFFF) / 4 / height) {  // more bytes than an int counts
+    ReleaseSection();
+    mWidth = mHeight = 0;
+    return true;
+  }
+  const int allocWidth = int(span);
   // A smaller bitmap keeps its row span, so it fits only when the width is
   // inside the rows already allocated.
   if (!(mPixels != nullptr && allocWidth <= mAllocWidth && height <= mAllocHeight)) {
