@@ -231,13 +231,13 @@ VstIntPtr IEffectVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
       return 0;
 
     case effEditGetRect:
-      if (!ptr || !GetGUI()) return 0;
+      if (!ptr || !GetGUI() || !GetGUI()->HasWindow()) return 0;
       *static_cast<ERect**>(ptr) = &editorRect_;
       return 1;
 
     case effEditOpen:
       if (IEditorLink* editor = GetGUI()) {
-        if (editor->OpenWindow(ptr)) {
+        if (editor->HasWindow() && editor->OpenWindow(ptr)) {
           OnEditorOpen();
           return 1;
         }

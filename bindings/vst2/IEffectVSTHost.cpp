@@ -160,6 +160,7 @@ void IEffectVST::RefreshEditorRect() {
 void IEffectVST::AttachEditor(IEditorLink* editor) {
   if (!editor) return;
   IEffectBase::AttachEditor(editor);
+  if (!editor->HasWindow()) return;
   aeffect_.flags |= effFlagsHasEditor;
   RefreshEditorRect();
 }

@@ -37,13 +37,15 @@ uint32 IEffectVST3View::release() {
 }
 
 tresult IEffectVST3View::isPlatformTypeSupported(FIDString type) {
-  if (plugin_ && plugin_->GetGUI() && type && std::strcmp(type, kPlatformTypeHWND) == 0) return kResultTrue;
+  if (plugin_ && plugin_->GetGUI() && plugin_->GetGUI()->HasWindow() && type &&
+      std::strcmp(type, kPlatformTypeHWND) == 0)
+    return kResultTrue;
   return kResultFalse;
 }
 
 tresult IEffectVST3View::attached(void* parent, FIDString type) {
   IEditorLink* gui = plugin_ ? plugin_->GetGUI() : nullptr;
-  if (!gui) return kResultFalse;
+  if (!gui || !gui->HasWindow()) return kResultFalse;
   systemWindow_ = parent;
   if (type && std::strcmp(type, kPlatformTypeHWND) == 0) gui->OpenWindow(parent);
   plugin_->OnEditorOpen();
