@@ -45,6 +45,9 @@ void Velto::Reset() {
   fadeCounter_ = 0;
 
   core_.SetModel(kOversampling * fs, model_);
+  // Sized here rather than with the resampling filters: the lines also run
+  // while bypassed, and leaving bypass must not move their positions.
+  for (DryDelayLine& line : dry_) line.Resize(kDrySlots);
   SetupOversampling();
   DesignFilters(4);
   UpdateBandGains();
@@ -223,15 +226,10 @@ void Velto::UpdateBandGains() {
 void Velto::SetupOversampling() {
   const int factor = kOversampling;
   if (factor < 2 || bypass_) return;
-  constexpr int kDecimatorTaps = 44 * kOversampling;
-  constexpr int kInterpolatorTaps = 20 * kOversampling;
   for (int c = 0; c < 2; ++c) {
     decim_[c].Design(kDecimatorTaps, 0.497 / factor, factor);
     interp_[c].Design(kInterpolatorTaps, 0.525 / factor, factor);
   }
-  // The dry path waits as long as the two resampling filters delay the wet one.
-  const int slots = (kDecimatorTaps / factor + kInterpolatorTaps / factor) / 2;
-  for (DryDelayLine& line : dry_) line.Resize(slots);
 }
 
 void Velto::DesignFilters(int group) {
@@ -322,9 +320,13 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
     double yL, yR;
 
     if (bypass_) {
-      // Nothing but the fade runs: filters, core and meters keep their state.
-      yL = x0;
-      yR = x1;
+      // Only the dry lines and the fade run: the bypassed signal stays as late
+      // as the processed one, so neither switch jumps in time. Filters, core
+      // and meters keep their state.
+      dry_[0].Write(x0);
+      dry_[1].Write(x1);
+      yL = dry_[0].Read();
+      yR = dry_[1].Read();
     } else {
       double a, b;
       if (eqMode_ == 0) {

@@ -60,6 +60,15 @@ struct VeltoRandomSeed {
 
 class Velto : public PluginBinding {
  public:
+  // The oversampled wet path lags its input by the two resampling filters:
+  // the dry delay lines (and the bypass, which reads them) wait as long, and
+  // the host is told the same delay so it can line Velto's tracks up.
+  static constexpr int kOversampling = 4;
+  static constexpr int kDecimatorTaps = 44 * kOversampling;
+  static constexpr int kInterpolatorTaps = 20 * kOversampling;
+  static constexpr int kDrySlots = (kDecimatorTaps / kOversampling + kInterpolatorTaps / kOversampling) / 2;
+  static constexpr int kLatencySamples = kDrySlots - 1;  // one write and one read per sample
+
   explicit Velto(PluginBinding::InstanceInfo info);
 
   void Reset() override;                   // [lock taken]
@@ -135,7 +144,6 @@ class Velto : public PluginBinding {
   double fadeTime_ = 0.1;
 
   // Processing members.
-  static constexpr int kOversampling = 4;
   OnePoleLowpass split_[8];  // 0/1 low split L/R, 2/3 mid band, 4/5 high split, 6/7 high-pass pre-stage
   BiquadSection hp_[4];      // stage 1 L, stage 1 R, stage 2 L, stage 2 R
   PolyphaseInterpolator interp_[2];

@@ -43,7 +43,7 @@ void VeltoRandomSeed::UseTimeStampCounter() { gUseFixedSeed = false; }
 
 Velto::Velto(PluginBinding::InstanceInfo info)
     : PluginBinding(info, kNumParams, "1-1 2-2", 20, "Velto", "", "OXB-Audio", 0x00010000,
-                    0x61583474 /* 'aX4t' */, 0x4F584261 /* 'OXBa' */, 0) {
+                    0x61583474 /* 'aX4t' */, 0x4F584261 /* 'OXBa' */, kLatencySamples) {
   // The core starts without its pre/post stage and with hiss on.
   core_.SetPrePostAmount(0.0);
   core_.EnableQuantiserAndHiss(true);

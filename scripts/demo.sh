@@ -8,7 +8,8 @@ out=${1:-velto-demo}
 
 scripts/setup.sh --no-windows
 cmake --preset linux ${BUILD_DIR:+-B "$BUILD_DIR"} >/dev/null
-cmake --build ${BUILD_DIR:-build/linux} -j"$(nproc 2>/dev/null || echo 2)" --target velto-render
+# Everything the install rule copies, so `cmake --install build/linux` works afterwards.
+cmake --build ${BUILD_DIR:-build/linux} -j"$(nproc 2>/dev/null || echo 2)" --target velto_installables
 render=${BUILD_DIR:-build/linux}/tools/velto-render/velto-render
 
 mkdir -p "$out"

@@ -58,7 +58,7 @@ IEffectVST::IEffectVST(InstanceInfo info, int paramCount, const char* channelIOS
   aeffect_.numOutputs = NumOutputs();
   aeffect_.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
   if (LegalIO(1, -1)) aeffect_.flags |= effFlagsCanMono;
-  aeffect_.initialDelay = 0;
+  aeffect_.initialDelay = GetLatency();
   aeffect_.ioRatio = 1.0f;
   aeffect_.object = this;
   aeffect_.uniqueID = uniqueId;

@@ -146,7 +146,8 @@ bool IEffectVST::SendSysExMessage(const ISysEx& msg) {
 }
 
 // ---------------------------------------------------------------------------
-// Editor and latency: recorded in the AEffect, no host call.
+// Editor and latency: recorded in the AEffect; a changed latency is also
+// announced, so the host re-reads initialDelay and keeps compensating.
 
 void IEffectVST::RefreshEditorRect() {
   const IEditorLink* editor = GetGUI();
@@ -172,6 +173,8 @@ void IEffectVST::ResizeEditor(int, int) {
 }
 
 void IEffectVST::SetLatency(int samples) {
+  const int before = GetLatency();
   IEffectBase::SetLatency(samples);
   aeffect_.initialDelay = GetLatency();
+  if (GetLatency() != before) HostCall(audioMasterIOChanged);
 }

@@ -619,8 +619,9 @@ void IEffectVST3::ResizeEditor(int width, int height) {
 }
 
 void IEffectVST3::SetLatency(int samples) {
+  const int before = GetLatency();
   IEffectBase::SetLatency(samples);
-  if (componentHandler_) componentHandler_->restartComponent(kLatencyChanged);
+  if (componentHandler_ && GetLatency() != before) componentHandler_->restartComponent(kLatencyChanged);
 }
 
 void IEffectVST3::ShowHostParamMenu(int paramIdx, int x, int y) {

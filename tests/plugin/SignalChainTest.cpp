@@ -96,8 +96,11 @@ TEST(ChannelModes, MidModePassesASideSignalPastTheToneStage) {
   EXPECT_GT(Peak(flat.outL), 0.1);
 }
 
-TEST(Bypass, IsSampleExactAfterItsFadeAndStartsFromSilenceWithinPlusMinusG) {
+TEST(Bypass, IsTheInputDelayedByTheLatencyAfterItsFadeAndStartsFromSilenceWithinPlusMinusG) {
   VeltoRig rig;
+  const int delay = Velto::kLatencySamples;
+  ASSERT_EQ(delay, 31);
+  EXPECT_EQ(rig.fx->GetLatency(), delay);
   rig.SettleFade();
   rig.Set(kBypass, 1);
   EXPECT_TRUE(rig.fx->FadeActive());
@@ -107,17 +110,44 @@ TEST(Bypass, IsSampleExactAfterItsFadeAndStartsFromSilenceWithinPlusMinusG) {
   std::vector<double> inR(in.size());
   for (size_t i = 0; i < in.size(); ++i) inR[i] = 0.5 * in[i];
   rig.Run(in, inR, 480);
-  for (int i = 0; i < fadeLength + 4000; ++i) {
+  for (int i = delay; i < fadeLength + 4000; ++i) {
     const int counter = std::min(counterAtSwitch + i, fadeLength);
     if (counterAtSwitch + i > fadeLength) {
-      ASSERT_EQ(rig.outL[i], in[i]) << i;
-      ASSERT_EQ(rig.outR[i], inR[i]) << i;
+      ASSERT_EQ(rig.outL[i], in[i - delay]) << i;
+      ASSERT_EQ(rig.outR[i], inR[i - delay]) << i;
     } else {
       const double g = std::clamp(counter / (fadeLength + 2.22045e-15), 0.0, 1.0);
-      ASSERT_NEAR(rig.outL[i], std::clamp(in[i] * g, -g, g), 1e-15) << i;
+      ASSERT_NEAR(rig.outL[i], std::clamp(in[i - delay] * g, -g, g), 1e-15) << i;
     }
   }
   EXPECT_FALSE(rig.fx->FadeActive());
+}
+
+TEST(Bypass, SwitchingInEitherDirectionKeepsTheDryPathContinuous) {
+  // Mix 0 and no high-pass: processed and bypassed are both the input delayed
+  // by the latency, so a switch shows nothing but its fade.
+  const int delay = Velto::kLatencySamples;
+  const int fadeLength = static_cast<int>(kRate * 0.2);
+  const std::vector<double> in = Noise(30000, 0.5, 4);
+  const std::vector<double> first(in.begin(), in.begin() + 10000), second(in.begin() + 10000, in.end());
+  for (int direction = 0; direction < 2; ++direction) {
+    VeltoRig rig;
+    DryOnly(rig);
+    if (direction == 1) {
+      rig.Set(kBypass, 1);
+      rig.SettleFade();
+    }
+    rig.Run(first, first);
+    const int counterAtSwitch = rig.fx->FadeCounter();
+    rig.Set(kBypass, direction == 0 ? 1 : 0);
+    rig.Run(second, second);
+    for (int i = 0; i < 20000; ++i) {
+      const double x = in[10000 + i - delay];
+      const double g = std::clamp(std::min(counterAtSwitch + i, fadeLength) / (fadeLength + 2.22045e-15), 0.0, 1.0);
+      const double expected = counterAtSwitch + i > fadeLength ? x : std::clamp(x * g, -g, g);
+      ASSERT_NEAR(rig.outL[i], expected, 1e-15) << direction << " " << i;
+    }
+  }
 }
 
 TEST(Bypass, SilenceGivesExactSilenceAndTheMetersHold) {
@@ -129,8 +159,11 @@ TEST(Bypass, SilenceGivesExactSilenceAndTheMetersHold) {
   rig.Set(kBypass, 1);
   const std::vector<double> zero(30000, 0.0);
   rig.Run(zero, zero);
-  EXPECT_EQ(Peak(rig.outL), 0.0);
-  EXPECT_EQ(Peak(rig.outR), 0.0);
+  // The first samples are the end of the sine, still in the delay line.
+  const std::vector<double> l(rig.outL.begin() + Velto::kLatencySamples, rig.outL.end());
+  const std::vector<double> r(rig.outR.begin() + Velto::kLatencySamples, rig.outR.end());
+  EXPECT_EQ(Peak(l), 0.0);
+  EXPECT_EQ(Peak(r), 0.0);
   EXPECT_EQ(rig.fx->Levels().out[0], before.out[0]);
   EXPECT_EQ(rig.fx->Levels().bars[3], before.bars[3]);
 }

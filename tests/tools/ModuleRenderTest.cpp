@@ -7,12 +7,11 @@
 #include <complex>
 
 #include "ExampleSignal.h"
+#include "RunRender.h"
 #include "Render.h"
 #include "Velto.h"
 
 namespace {
-constexpr int kSkip = 11025;  // 0.25 s: longer than any fade
-
 struct Rendered {
   AudioBuffer audio;
   bool ok = false;
@@ -35,10 +34,9 @@ Rendered Render(const std::string& module, int param, double normalized) {
     return r;
   }
   if (param >= 0) fx->SetParamNormalized(param, normalized);
+  // The renderer's pre-roll lets every start-up fade run out, however a
+  // host orders opening and setting the rate, so the files compare whole.
   r.audio = RenderBuffer(*fx, in, 256, nullptr);
-  // Hosts differ in when they open the plug-in relative to setting the rate,
-  // which only changes the length of the first fade-in; compare after it.
-  for (auto& ch : r.audio.channels) ch.erase(ch.begin(), ch.begin() + kSkip);
   r.ok = true;
   return r;
 }
@@ -110,6 +108,30 @@ TEST(ModuleRender, WetPathMatchesTheOfflineBindingInLevelAndSpectrum) {
       const std::vector<double> a = ThirdOctaveBandsDb(wet.audio.channels[c], 44100.0);
       const std::vector<double> b = ThirdOctaveBandsDb(moduleWet.audio.channels[c], 44100.0);
       for (size_t band = 0; band < a.size(); ++band) EXPECT_NEAR(a[band], b[band], 0.2) << "band " << band;
+    }
+  }
+}
+
+TEST(ModuleRender, TheRendererLinesUpEachModuleWithItsInputByItsReportedLatency) {
+  // Bypassed (normalised 1 on parameter 14), the module gives the input back
+  // sample for sample; processing, its output lines up with the input.
+  TempFolder dir;
+  WriteTestSignal(dir.Path("in.wav"), 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100.0, 22050);
+  const auto in = ReadChannels(dir.Path("in.wav"));
+  for (const std::string& module : kModules) {
+    SCOPED_TRACE(module);
+    const std::string common = "--quiet --seed 2 --module " + module + " " + dir.Path("in.wav") + " ";
+    const RenderRun bypassed = RunRender("--set 14=1 " + common + dir.Path("bypassed.wav"));
+    ASSERT_EQ(bypassed.status, 0) << bypassed.output;
+    const RenderRun wet = RunRender(common + dir.Path("wet.wav"));
+    ASSERT_EQ(wet.status, 0) << wet.output;
+    const auto outBypassed = ReadChannels(dir.Path("bypassed.wav")), outWet = ReadChannels(dir.Path("wet.wav"));
+    ASSERT_EQ(outBypassed.size(), 2u);
+    ASSERT_EQ(outWet.size(), 2u);
+    for (int c = 0; c < 2; ++c) {
+      EXPECT_EQ(MaxDifference(in[c], outBypassed[c]), 0.0);
+      EXPECT_EQ(outWet[c].size(), in[c].size());
+      EXPECT_EQ(BestLag(in[c], outWet[c], 100), 0);
     }
   }
 }

@@ -13,26 +13,12 @@
 
 #include "AudioFile.h"
 #include "ExampleSignal.h"
+#include "RunRender.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-struct Result {
-  int status;
-  std::string output;  // standard output and error together
-};
-
-Result RunRender(const std::string& args) {
-  const std::string command = std::string(VELTO_RENDER_EXE) + " " + args + " 2>&1";
-  Result r{-1, ""};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buffer[4096];
-  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) r.output.append(buffer, n);
-  const int status = pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+using Result = RenderRun;
 
 class VeltoRender : public ::testing::Test {
  protected:
@@ -115,6 +101,46 @@ TEST_F(VeltoRender, RefusesUsageMistakesWithStatusTwo) {
   r = RunRender("--set kMix=lots " + Path("o.wav"));
   EXPECT_EQ(r.status, 2);
   EXPECT_FALSE(fs::exists(Path("o.wav")));
+
+  // A mistake is one line and a pointer to --help, not the whole usage text.
+  r = RunRender("--loud " + Path("o.wav"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.output, "velto-render: unknown option --loud\n(see velto-render --help)\n");
+}
+
+TEST_F(VeltoRender, ChoicesAreTakenByNameAndOnlyRealValuesAreAccepted) {
+  // A name renders the same bits as its number.
+  const std::string base = "--quiet --seed 5 ";
+  ASSERT_EQ(RunRender(base + "--set kHPQ=2 --set kHPRollOff=3 --set kEQ_LRMS=1 --set k3Band=0 " + Path("num.wav")).status, 0);
+  const Result named = RunRender(base + "--set \"HP Q=chebyshev\" --set \"kHPRollOff=18 dB/oct\" --set kEQ_LRMS=Mid "
+                                        "--set \"3 Band Mode=off\" " + Path("named.wav"));
+  ASSERT_EQ(named.status, 0) << named.output;
+  std::ifstream a(Path("num.wav"), std::ios::binary), b(Path("named.wav"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}), std::string(std::istreambuf_iterator<char>(b), {}));
+
+  for (const char* wrong : {"kHPQ=1.5", "kHPQ=3", "kHPQ=Linkwitz", "kBypass=0.5", "kBypass=maybe", "kHPRollOff=12"}) {
+    const Result r = RunRender(std::string("--set ") + wrong + " " + Path("o.wav"));
+    EXPECT_EQ(r.status, 2) << wrong;
+    EXPECT_NE(r.output.find("is not one of"), std::string::npos) << r.output;
+  }
+  EXPECT_FALSE(fs::exists(Path("o.wav")));
+
+  const Result params = RunRender("--list-params");
+  EXPECT_NE(params.output.find("0=Bessel, 1=Butterworth, 2=Chebyshev"), std::string::npos) << params.output;
+  EXPECT_NE(params.output.find("0=Left/Right, 1=Mid, 2=Side"), std::string::npos);
+}
+
+TEST_F(VeltoRender, OnlyFilledPresetSlotsAreListedOrAccepted) {
+  const Result list = RunRender("--list-presets");
+  EXPECT_EQ(list.output, " 0  -\n 1  Gentle Loudness\n 2  Stereo Wide\n 3  Mid Channel Warmth\n 4  Bright Tilt\n"
+                         " 5  Low Tilt\n 6  Presence\n");
+  for (const char* unfilled : {"empty", "7", "19"}) {
+    const Result r = RunRender(std::string("--preset ") + unfilled + " " + Path("o.wav"));
+    EXPECT_EQ(r.status, 2) << unfilled;
+    const size_t list = r.output.find("the presets are:");
+    ASSERT_NE(list, std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("empty", list), std::string::npos) << r.output;
+  }
 }
 
 TEST_F(VeltoRender, ClampsOutOfRangeValuesWithAWarning) {
@@ -140,6 +166,24 @@ TEST_F(VeltoRender, ReportsUnreadableInputsAndWriteFailuresWithStatusOne) {
 
   r = RunRender(Path("missing.wav") + " " + Path("o.wav"));
   EXPECT_EQ(r.status, 1);
+
+  // A module that does not load is named once, with the loader's reason.
+  r = RunRender("--module " + Path("none.so") + " " + Path("o.wav"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.output, "velto-render: no such module: " + Path("none.so") + "\n");
+  std::ofstream(Path("junk.so")) << "not a library";
+  r = RunRender("--module " + Path("junk.so") + " " + Path("o.wav"));
+  EXPECT_EQ(r.status, 1);
+  size_t mentions = 0;
+  for (size_t at = r.output.find(Path("junk.so")); at != std::string::npos; at = r.output.find(Path("junk.so"), at + 1))
+    ++mentions;
+  EXPECT_EQ(mentions, 1u) << r.output;
+  for (const char* windows : {"Velto.dll", "Velto.vst3"}) {
+    std::ofstream(Path(windows)) << "MZ";
+    r = RunRender("--module " + Path(windows) + " " + Path("o.wav"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("is a Windows module"), std::string::npos) << r.output;
+  }
 }
 
 TEST(ExampleSignal, IsStereoMusicWithHeadroomStartingAndEndingInSilence) {

@@ -24,6 +24,9 @@ class HostedPlugin {
   virtual bool Prepare(double sampleRate, int maxBlock, int channels, std::string* error) = 0;
   // frames <= maxBlock; one buffer per channel.
   virtual void Process(const double* const* inputs, double* const* outputs, int frames) = 0;
+  // The delay of the output behind the input, in samples, as the plug-in
+  // reports it to a host (after Prepare). A module that reports nothing has none.
+  virtual int LatencySamples() { return 0; }
 };
 
 // Loads a module file (a VST2 .so/.dll, or a VST3 bundle folder or .vst3 file,

@@ -40,8 +40,9 @@ std::shared_ptr<Vst2Module> Vst2Module::Open(const std::string& path, std::strin
 #else
   module->handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!module->handle_) {
+    // The loader's message names the file itself.
     const char* why = dlerror();
-    if (error) *error = "cannot load " + path + ": " + (why ? why : "unknown error");
+    if (error) *error = why ? why : "cannot load " + path;
     return nullptr;
   }
 #endif
@@ -328,6 +329,8 @@ class Vst2HostedPlugin : public HostedPlugin {
     active_ = true;
     return true;
   }
+
+  int LatencySamples() override { return instance_->Effect()->initialDelay; }
 
   void Process(const double* const* inputs, double* const* outputs, int frames) override {
     frames = std::clamp(frames, 0, maxBlock_);

@@ -163,7 +163,9 @@ std::shared_ptr<Vst3Module> Vst3Module::Load(const std::string& path, std::strin
   module->libraryPath_ = path + "/Contents/x86_64-linux/" + name + ".so";
   void* lib = dlopen(module->libraryPath_.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!lib) {
-    if (error) *error = std::string("cannot load ") + module->libraryPath_ + ": " + dlerror();
+    // The loader's message names the library itself.
+    const char* why = dlerror();
+    if (error) *error = why ? why : "cannot load " + module->libraryPath_;
     return nullptr;
   }
   module->handle_ = lib;

@@ -154,6 +154,7 @@ class Vst3Plugin : public HostedPlugin {
   bool SelectPreset(int idx) override;
   bool Prepare(double sampleRate, int maxBlock, int channels, std::string* error) override;
   void Process(const double* const* inputs, double* const* outputs, int frames) override;
+  int LatencySamples() override { return processor_ ? static_cast<int>(processor_->getLatencySamples()) : 0; }
 
   // Host bypass through the 'bpas' parameter, applied with the next block.
   void SetBypass(bool bypassed);

@@ -50,6 +50,16 @@ bool OfflineVelto::Prepare(double sampleRate, int maxBlock, int channels, std::s
   return true;
 }
 
+int OfflineVelto::LatencySamples() {
+  IEffectLock lock(plugin_->Mutex());
+  return plugin_->GetLatency();
+}
+
+bool OfflineVelto::PresetIsFilled(int idx) {
+  const PresetSlot* slot = plugin_->GetPreset(idx);
+  return slot && slot->initialized;
+}
+
 void OfflineVelto::Process(const double* const* inputs, double* const* outputs, int frames) {
   // The framework never writes through input pointers.
   plugin_->Process(const_cast<double**>(inputs), const_cast<double**>(outputs), frames);
@@ -68,16 +78,18 @@ bool OfflineVelto::SetParamPlain(int idx, double value, bool* clamped) {
   return plugin_->SetParameterValue(idx, value);
 }
 
-ChannelLevels MeasureLevels(const std::vector<double>& samples) {
-  ChannelLevels levels;
-  double peak = 0.0, sum = 0.0;
-  for (double s : samples) {
-    peak = std::max(peak, std::fabs(s));
-    sum += s * s;
+void LevelMeter::Add(const double* samples, int frames) {
+  for (int i = 0; i < frames; ++i) {
+    peak_ = std::max(peak_, std::fabs(samples[i]));
+    sum_ += samples[i] * samples[i];
   }
-  if (peak > 0.0) levels.peakDb = 20.0 * std::log10(peak);
-  if (!samples.empty() && sum > 0.0) levels.rmsDb = 10.0 * std::log10(sum / samples.size());
-  return levels;
+  count_ += frames;
+}
+
+ChannelLevels MeasureLevels(const std::vector<double>& samples) {
+  LevelMeter meter;
+  meter.Add(samples.data(), static_cast<int>(samples.size()));
+  return {meter.PeakDb(), meter.RmsDb()};
 }
 
 std::string FormatDb(double db) {
@@ -87,24 +99,117 @@ std::string FormatDb(double db) {
   return text;
 }
 
+int BufferSource::Read(double* const* channels, int maxFrames, std::string*) {
+  const int n = std::max(0, std::min(maxFrames, buffer_.Frames() - position_));
+  for (int c = 0; c < Channels(); ++c)
+    std::copy_n(buffer_.channels[c].begin() + position_, n, channels[c]);
+  position_ += n;
+  return n;
+}
+
+bool BufferSink::Write(const double* const* channels, int frames, std::string*) {
+  for (size_t c = 0; c < buffer_.channels.size(); ++c)
+    buffer_.channels[c].insert(buffer_.channels[c].end(), channels[c], channels[c] + frames);
+  return true;
+}
+
+namespace {
+// A longer delay than this is a module's mistake, not a latency to wait out.
+constexpr double kMaxLatencySeconds = 10.0;
+// The fastest rate hosts run plug-ins at; fades last no more samples than here.
+constexpr double kMaxProcessedRate = 768000.0;
+}  // namespace
+
+bool RenderStream(HostedPlugin& plugin, AudioSource& source, AudioSink& sink, const RenderSettings& settings,
+                  const std::function<void(double)>& progress, RenderResult* result, std::string* error) {
+  const int channels = source.Channels();
+  const int block = std::max(1, settings.block);
+  std::vector<std::vector<double>> inBuf(channels, std::vector<double>(block, 0.0));
+  std::vector<std::vector<double>> outBuf(channels, std::vector<double>(block, 0.0));
+  double* in[2] = {};
+  double* out[2] = {};
+  const double* written[2] = {};
+  for (int c = 0; c < channels; ++c) {
+    in[c] = inBuf[c].data();
+    out[c] = outBuf[c].data();
+  }
+  result->in.assign(channels, LevelMeter());
+  result->out.assign(channels, LevelMeter());
+  result->frames = 0;
+
+  auto silence = [&](int64_t frames, const std::function<bool(int)>& use) {
+    for (int c = 0; c < channels; ++c) std::fill(inBuf[c].begin(), inBuf[c].end(), 0.0);
+    while (frames > 0) {
+      const int n = static_cast<int>(std::min<int64_t>(block, frames));
+      plugin.Process(in, out, n);
+      if (!use(n)) return false;
+      frames -= n;
+    }
+    return true;
+  };
+
+  // A file claiming a wilder rate than any host runs gets no longer a wait.
+  const double prerollRate = std::min(source.SampleRate(), kMaxProcessedRate);
+  silence(static_cast<int64_t>(std::ceil(settings.prerollSeconds * prerollRate)), [](int) { return true; });
+
+  // Asked after the pre-roll: a module may apply the settings with its first block.
+  const int latency = plugin.LatencySamples();
+  if (latency < 0 || latency > kMaxLatencySeconds * source.SampleRate()) {
+    *error = "the plug-in reports a latency of " + std::to_string(latency) + " samples, which cannot be right";
+    return false;
+  }
+  result->latency = latency;
+  int64_t skip = settings.compensateLatency ? latency : 0;
+
+  // Passes the processed block on, less what is still to be trimmed.
+  auto emit = [&](int n) {
+    const int offset = static_cast<int>(std::min<int64_t>(skip, n));
+    skip -= offset;
+    const int count = n - offset;
+    if (count == 0) return true;
+    for (int c = 0; c < channels; ++c) {
+      for (int i = offset; i < n; ++i) {
+        if (!std::isfinite(out[c][i])) {
+          *error = "the plug-in produced non-finite samples";
+          return false;
+        }
+      }
+      written[c] = out[c] + offset;
+      result->out[c].Add(written[c], count);
+    }
+    if (!sink.Write(written, count, error)) return false;
+    result->frames += count;
+    return true;
+  };
+
+  const int64_t total = source.TotalFrames();
+  int64_t read = 0;
+  for (;;) {
+    const int n = source.Read(in, block, error);
+    if (n < 0) return false;
+    if (n == 0) break;
+    for (int c = 0; c < channels; ++c) result->in[c].Add(in[c], n);
+    plugin.Process(in, out, n);
+    if (!emit(n)) return false;
+    read += n;
+    if (progress && total > 0) progress(static_cast<double>(read) / static_cast<double>(total));
+  }
+  // The last latency's worth of the input is still inside the plug-in.
+  return silence(latency, emit);
+}
+
 AudioBuffer RenderBuffer(HostedPlugin& plugin, const AudioBuffer& input, int block,
-                         const std::function<void(double)>& progress) {
+                         const std::function<void(double)>& progress, const RenderSettings& settings) {
   AudioBuffer output;
   output.sampleRate = input.sampleRate;
   output.subtype = input.subtype;
-  const int channels = static_cast<int>(input.channels.size());
-  const int frames = input.Frames();
-  output.channels.assign(channels, std::vector<double>(frames));
-  const double* in[2] = {};
-  double* out[2] = {};
-  for (int start = 0; start < frames; start += block) {
-    const int n = std::min(block, frames - start);
-    for (int c = 0; c < channels; ++c) {
-      in[c] = input.channels[c].data() + start;
-      out[c] = output.channels[c].data() + start;
-    }
-    plugin.Process(in, out, n);
-    if (progress) progress(static_cast<double>(start + n) / frames);
-  }
+  output.channels.assign(input.channels.size(), {});
+  BufferSource source(input);
+  BufferSink sink(output);
+  RenderSettings s = settings;
+  s.block = block;
+  RenderResult result;
+  std::string error;
+  RenderStream(plugin, source, sink, s, progress, &result, &error);
   return output;
 }

@@ -29,21 +29,30 @@ const char* RenderUsage() {
   return "usage: velto-render [options] [INPUT] OUTPUT\n"
          "\n"
          "Runs Velto over an audio file (any format libsndfile reads, mono or stereo)\n"
-         "and writes the result. Without INPUT it renders a built-in example.\n"
+         "and writes the result. Without INPUT it renders a built-in example. The\n"
+         "output has the input's length and lines up with it sample for sample.\n"
+         "INPUT - reads standard input; OUTPUT - writes standard output (AU unless\n"
+         "--type says otherwise).\n"
          "\n"
          "options:\n"
          "  --preset NAME|N      factory preset by name or slot (default: slot 0, \"-\")\n"
          "  --set PARAM=VALUE    set a parameter after the preset; PARAM is the enum name\n"
          "                       (kMix) or the display name (\"Mix\"), VALUE is in the\n"
-         "                       parameter's unit; repeatable\n"
+         "                       parameter's unit, a choice's name (\"HP Q=Butterworth\")\n"
+         "                       or on/off for a switch; repeatable\n"
          "  --list-presets       list the presets and exit\n"
          "  --list-params        list the parameters and exit\n"
          "  --block N            block length in samples (default 512)\n"
          "  --sample-rate HZ     sample rate of the built-in example (default 44100)\n"
          "  --seed N             seed the hiss and modulation, for repeatable output\n"
-         "  --format F           output format: float, pcm24 or pcm16 (default: as the\n"
+         "  --format F           sample format: float, pcm24 or pcm16 (default: as the\n"
          "                       input; float for the example)\n"
-         "  --module PATH        process through a VST2 (.so/.dll) or VST3 (.vst3) module\n"
+         "  --type T             file type: wav, aiff, flac, ogg, opus, mp3, caf, w64 or\n"
+         "                       au (default: from OUTPUT's extension)\n"
+         "  --no-latency-compensation\n"
+         "                       write the plug-in's raw output stream: delayed by its\n"
+         "                       latency and that much longer than the input\n"
+         "  --module PATH        process through a Linux VST2 (.so) or VST3 (.vst3) module\n"
          "                       instead; --set then takes PARAM as a name or index and\n"
          "                       VALUE as the host's normalised 0..1 value\n"
          "  --quiet              no progress bar and no summary\n"
@@ -83,6 +92,10 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions* o, 
         return false;
       }
       o->sets.emplace_back(value.substr(0, eq), value.substr(eq + 1));
+    } else if (a == "--type") {
+      if (!needValue(i, a, &o->type)) return false;
+    } else if (a == "--no-latency-compensation") {
+      o->compensateLatency = false;
     } else if (a == "--block") {
       long n = 0;
       if (!needValue(i, a, &value)) return false;

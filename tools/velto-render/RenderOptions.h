@@ -23,9 +23,12 @@ struct RenderOptions {
   bool seedGiven = false;
   unsigned seed = 0;
   SampleFormat format = SampleFormat::kAsInput;
+  std::string type;  // output container by name (--type); empty: from OUTPUT's extension
+  bool compensateLatency = true;
 };
 
-// Parses argv[1..]. On a usage error returns false with a message.
+// Parses argv[1..]. On a usage error returns false with a message. INPUT and
+// OUTPUT may be "-" for standard input and output.
 bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions* options, std::string* error);
 
 const char* RenderUsage();

@@ -1,4 +1,4 @@
-// velto-render: runs Velto (or any VST2/VST3 module) over an audio file.
+// velto-render: runs Velto (or a VST2/VST3 module) over an audio file.
 
 #include <unistd.h>
 
@@ -6,11 +6,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "AudioFile.h"
 #include "ExampleSignal.h"
+#include "OutputFormat.h"
+#include "PluginSetup.h"
 #include "Render.h"
 #include "RenderOptions.h"
 #include "Velto.h"
@@ -21,56 +24,40 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 int Usage(const std::string& message) {
-  std::fprintf(stderr, "velto-render: %s\n\n%s", message.c_str(), RenderUsage());
+  std::fprintf(stderr, "velto-render: %s\n(see velto-render --help)\n", message.c_str());
   return kExitUsage;
 }
 
-std::string ParamList(OfflineVelto& fx) {
-  std::string names;
-  for (int i = 0; i < fx.NumParams(); ++i) {
-    names += i ? ", " : "";
-    names += kVeltoParamNames[i] + std::string(" (\"") + fx.ParamName(i) + "\")";
+int Failure(const std::string& message) {
+  std::fprintf(stderr, "velto-render: %s\n", message.c_str());
+  return kExitFailure;
+}
+
+int Status(SetupStatus status, const std::string& message) {
+  return status == SetupStatus::kUsage ? Usage(message) : Failure(message);
+}
+
+void Warn(const std::string& message) { std::fprintf(stderr, "velto-render: warning: %s\n", message.c_str()); }
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Loads --module, naming the module once in any message.
+std::unique_ptr<HostedPlugin> LoadModule(const std::string& path, std::string* error) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {
+    *error = "no such module: " + path;
+    return nullptr;
   }
-  return names;
-}
-
-void ListParams(OfflineVelto& fx) {
-  std::printf("%-5s %-13s %-19s %-22s %-10s %s\n", "index", "enum", "name", "range", "default", "unit");
-  for (int i = 0; i < fx.NumParams(); ++i) {
-    const IEffectParam* p = fx.Plugin().GetParam(i);
-    char range[64], def[32];
-    std::snprintf(range, sizeof range, "%g .. %g", p->Min(), p->Max());
-    std::snprintf(def, sizeof def, "%g", p->Default());
-    const char* kind = p->Type() == kParamBool ? "on/off" : p->Type() == kParamInt ? "choice" : "";
-    std::printf("%-5d %-13s %-19s %-22s %-10s %s\n", i, kVeltoParamNames[i], p->Name(), range, def,
-                p->Label()[0] ? p->Label() : kind);
+  // A Windows VST3 module is one file; a Linux one is a bundle folder.
+  if (EndsWith(path, ".dll") || (EndsWith(path, ".vst3") && std::filesystem::is_regular_file(path, ec))) {
+    *error = path + " is a Windows module; velto-render on Linux loads Linux modules (a VST2 .so or a VST3 bundle)";
+    return nullptr;
   }
-}
-
-void ListPresets(HostedPlugin& fx) {
-  for (int i = 0; i < fx.NumPresets(); ++i) std::printf("%2d  %s\n", i, fx.PresetName(i).c_str());
-}
-
-// A preset by slot number or by name (exact, then case-insensitive).
-int FindPreset(HostedPlugin& fx, const std::string& preset) {
-  char* end = nullptr;
-  const long n = std::strtol(preset.c_str(), &end, 10);
-  if (!preset.empty() && *end == '\0') return n >= 0 && n < fx.NumPresets() ? static_cast<int>(n) : -1;
-  for (int i = 0; i < fx.NumPresets(); ++i)
-    if (fx.PresetName(i) == preset) return i;
-  auto lower = [](std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-  };
-  for (int i = 0; i < fx.NumPresets(); ++i)
-    if (lower(fx.PresetName(i)) == lower(preset)) return i;
-  return -1;
-}
-
-bool ParseNumber(const std::string& text, double* value) {
-  char* end = nullptr;
-  *value = std::strtod(text.c_str(), &end);
-  return !text.empty() && *end == '\0' && std::isfinite(*value);
+  std::unique_ptr<HostedPlugin> module = LoadHostedPlugin(path, error);
+  if (!module && error->find(path) == std::string::npos) *error = "cannot load " + path + ": " + *error;
+  return module;
 }
 
 class Progress {
@@ -89,13 +76,28 @@ class Progress {
   bool show_;
   int last_ = -1;
 };
+
+void Summarise(FILE* to, const std::string& output, double sampleRate, int channels, const RenderResult& result,
+               bool compensated, double seconds) {
+  const double duration = result.frames / sampleRate;
+  std::fprintf(to, "%s: %.2f s, %d channel%s, %.0f Hz\n", output == "-" ? "standard output" : output.c_str(),
+               duration, channels, channels == 1 ? "" : "s", sampleRate);
+  for (int c = 0; c < channels; ++c) {
+    std::fprintf(to, "  %s  in peak %s dBFS rms %s dBFS   out peak %s dBFS rms %s dBFS\n",
+                 channels == 1 ? "mono " : (c == 0 ? "left " : "right"), FormatDb(result.in[c].PeakDb()).c_str(),
+                 FormatDb(result.in[c].RmsDb()).c_str(), FormatDb(result.out[c].PeakDb()).c_str(),
+                 FormatDb(result.out[c].RmsDb()).c_str());
+  }
+  std::fprintf(to, "  latency %d samples%s\n", result.latency,
+               result.latency == 0 ? "" : (compensated ? ", compensated" : ", not compensated"));
+  std::fprintf(to, "  processed in %.3f s: %.1f x real time\n", seconds, seconds > 0.0 ? duration / seconds : 0.0);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
   RenderOptions options;
   std::string error;
-  if (!ParseRenderOptions(std::vector<std::string>(argv + 1, argv + argc), &options, &error))
-    return Usage(error);
+  if (!ParseRenderOptions(std::vector<std::string>(argv + 1, argv + argc), &options, &error)) return Usage(error);
   if (options.help) {
     std::printf("%s", RenderUsage());
     return kExitOk;
@@ -106,124 +108,82 @@ int main(int argc, char** argv) {
   std::unique_ptr<HostedPlugin> module;
   std::unique_ptr<OfflineVelto> velto;
   if (!options.module.empty()) {
-    module = LoadHostedPlugin(options.module, &error);
-    if (!module) {
-      std::fprintf(stderr, "velto-render: cannot load %s: %s\n", options.module.c_str(), error.c_str());
-      return kExitFailure;
-    }
+    module = LoadModule(options.module, &error);
+    if (!module) return Failure(error);
   } else {
     velto = std::make_unique<OfflineVelto>();
   }
   HostedPlugin& fx = module ? *module : static_cast<HostedPlugin&>(*velto);
 
-  if (options.listParams) {
-    if (velto) {
-      ListParams(*velto);
-    } else {
-      for (int i = 0; i < fx.NumParams(); ++i)
-        std::printf("%3d  %-24s %s\n", i, fx.ParamName(i).c_str(), fx.ParamDisplay(i).c_str());
-    }
-  }
-  if (options.listPresets) ListPresets(fx);
+  if (options.listParams) ListParams(fx, velto.get());
+  if (options.listPresets) ListPresets(fx, velto.get());
   if (options.listParams || options.listPresets) return kExitOk;
 
-  // The input.
-  AudioBuffer input;
+  // The input: a file read a block at a time, or the built-in example.
+  AudioReader reader;
+  AudioBuffer example;
+  std::unique_ptr<AudioSource> source;
+  int inputSubtype = 0;
   if (options.input.empty()) {
-    input = MakeExampleSignal(options.sampleRate);
+    example = MakeExampleSignal(options.sampleRate);
     if (options.format == SampleFormat::kAsInput) options.format = SampleFormat::kFloat;
+    source = std::make_unique<BufferSource>(example);
   } else {
     if (SameFile(options.input, options.output)) return Usage("OUTPUT must not be the INPUT file");
-    if (!ReadAudioFile(options.input, &input, &error)) {
-      std::fprintf(stderr, "velto-render: %s\n", error.c_str());
-      return kExitFailure;
-    }
+    if (!reader.Open(options.input, &error)) return Failure(error);
+    inputSubtype = reader.Subtype();
+    source = std::make_unique<ReaderSource>(reader);
   }
-  const int channels = static_cast<int>(input.channels.size());
+  const int channels = source->Channels();
+  const double sampleRate = source->SampleRate();
 
-  if (!fx.Prepare(input.sampleRate, options.block, channels, &error)) {
-    std::fprintf(stderr, "velto-render: %s\n", error.c_str());
-    return kExitFailure;
-  }
+  if (!OutputPathUsable(options.output, &error)) return Usage(error);
+  OutputFormat format;
+  std::vector<std::string> warnings;
+  if (!ChooseOutputFormat(options.output, options.type, options.format, inputSubtype, channels,
+                          static_cast<int>(sampleRate + 0.5), &format, &warnings, &error))
+    return Usage(error);
 
+  if (!fx.Prepare(sampleRate, options.block, channels, &error)) return Failure(error);
   // Preset, then the single settings in the order given.
   if (!options.preset.empty()) {
-    const int slot = FindPreset(fx, options.preset);
-    if (slot < 0) {
-      std::string names;
-      for (int i = 0; i < fx.NumPresets(); ++i) names += "\n  " + std::to_string(i) + "  " + fx.PresetName(i);
-      return Usage("unknown preset \"" + options.preset + "\"; the presets are:" + names);
-    }
-    if (!fx.SelectPreset(slot)) {
-      std::fprintf(stderr, "velto-render: preset %d could not be loaded\n", slot);
-      return kExitFailure;
-    }
+    const SetupStatus status = ApplyPreset(fx, velto.get(), options.preset, &error);
+    if (status != SetupStatus::kOk) return Status(status, error);
   }
-  for (const auto& [name, valueText] : options.sets) {
-    double value = 0.0;
-    if (!ParseNumber(valueText, &value))
-      return Usage("--set " + name + ": \"" + valueText + "\" is not a number");
-    if (velto) {
-      const int idx = velto->FindParam(name);
-      if (idx < 0) return Usage("unknown parameter \"" + name + "\"; valid names: " + ParamList(*velto));
-      bool clamped = false;
-      velto->SetParamPlain(idx, value, &clamped);
-      const IEffectParam* p = velto->Plugin().GetParam(idx);
-      if (clamped)
-        std::fprintf(stderr, "velto-render: warning: %s = %g is outside %g .. %g; using %g\n",
-                     kVeltoParamNames[idx], value, p->Min(), p->Max(), p->Value());
-    } else {
-      int idx = -1;
-      char* end = nullptr;
-      const long n = std::strtol(name.c_str(), &end, 10);
-      if (*end == '\0' && n >= 0 && n < fx.NumParams()) idx = static_cast<int>(n);
-      for (int i = 0; i < fx.NumParams() && idx < 0; ++i)
-        if (fx.ParamName(i) == name) idx = i;
-      if (idx < 0) {
-        std::string names;
-        for (int i = 0; i < fx.NumParams(); ++i) names += (i ? ", " : "") + fx.ParamName(i);
-        return Usage("unknown parameter \"" + name + "\"; valid names: " + names);
-      }
-      if (value < 0.0 || value > 1.0) {
-        std::fprintf(stderr, "velto-render: warning: %s = %g is outside 0 .. 1 (normalised); clamped\n",
-                     name.c_str(), value);
-        value = std::fmin(std::fmax(value, 0.0), 1.0);
-      }
-      fx.SetParamNormalized(idx, value);
-    }
-  }
+  const SetupStatus set = ApplySettings(fx, velto.get(), options.sets, &warnings, &error);
+  if (set != SetupStatus::kOk) return Status(set, error);
+  for (const std::string& w : warnings) Warn(w);
+
+  AudioWriter writer;
+  bool refused = false;
+  if (!writer.Open(options.output, format, channels, sampleRate, &refused, &error))
+    return refused ? Usage(error) : Failure(error);
 
   Progress progress(!options.quiet);
+  RenderSettings settings;
+  settings.block = options.block;
+  settings.compensateLatency = options.compensateLatency;
+  RenderResult result;
+  WriterSink sink(writer);
   const auto start = std::chrono::steady_clock::now();
-  AudioBuffer output = RenderBuffer(fx, input, options.block, [&](double f) { progress(f); });
+  if (!RenderStream(fx, *source, sink, settings, [&](double f) { progress(f); }, &result, &error)) {
+    writer.Abandon();
+    return Failure(error + (writer.ToStandardOutput() ? "; the output stream is incomplete" : "; nothing written"));
+  }
+  if (!writer.Commit(&error)) return Failure(error);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
-  for (const auto& ch : output.channels) {
-    for (double s : ch) {
-      if (!std::isfinite(s)) {
-        std::fprintf(stderr, "velto-render: the plug-in produced non-finite samples; nothing written\n");
-        return kExitFailure;
-      }
-    }
+  if (writer.ClippedSamples() > 0) {
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "%lld samples clipped at full scale (peak %+.1f dBFS); lower the output gain or write "
+                  "--format float",
+                  static_cast<long long>(writer.ClippedSamples()), 20.0 * std::log10(writer.Peak()));
+    Warn(text);
   }
-  if (!WriteAudioFile(options.output, output, options.format, &error)) {
-    std::fprintf(stderr, "velto-render: %s\n", error.c_str());
-    return kExitFailure;
-  }
-
-  if (!options.quiet) {
-    const double duration = input.Frames() / input.sampleRate;
-    std::printf("%s: %.2f s, %d channel%s, %.0f Hz\n", options.output.c_str(), duration, channels,
-                channels == 1 ? "" : "s", input.sampleRate);
-    for (int c = 0; c < channels; ++c) {
-      const ChannelLevels in = MeasureLevels(input.channels[c]);
-      const ChannelLevels out = MeasureLevels(output.channels[c]);
-      std::printf("  %s  in peak %s dBFS rms %s dBFS   out peak %s dBFS rms %s dBFS\n",
-                  channels == 1 ? "mono " : (c == 0 ? "left " : "right"), FormatDb(in.peakDb).c_str(),
-                  FormatDb(in.rmsDb).c_str(), FormatDb(out.peakDb).c_str(), FormatDb(out.rmsDb).c_str());
-    }
-    std::printf("  processed in %.3f s: %.1f x real time\n", seconds,
-                seconds > 0.0 ? duration / seconds : 0.0);
-  }
+  // The summary goes to standard error when the audio goes to standard output.
+  if (!options.quiet)
+    Summarise(writer.ToStandardOutput() ? stderr : stdout, options.output, sampleRate, channels, result,
+              options.compensateLatency, seconds);
   return kExitOk;
 }

@@ -47,7 +47,7 @@ MODULE_TEST(Vst2Entry, RecordIsFilledAsHostsReadIt) {
   CHECK_EQ(e->numOutputs, 2);
   // Replacing, double replacing and mono input; no editor, no program chunks.
   CHECK_EQ(e->flags, 16 | 4096 | 8);
-  CHECK_EQ(e->initialDelay, 0);
+  CHECK_EQ(e->initialDelay, 31);  // the wet path's delay, for the host to compensate
   CHECK_EQ(e->ioRatio, 1.0f);
   CHECK_TRUE(e->object != nullptr);
   CHECK_TRUE(e->dispatcher && e->process && e->setParameter && e->getParameter);

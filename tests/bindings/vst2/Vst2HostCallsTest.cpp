@@ -195,13 +195,19 @@ TEST_F(Vst2HostCalls, HostIdentificationConvertsTheDecimalVersion) {
   EXPECT_EQ(host.calls.size(), 2u);
 }
 
-TEST_F(Vst2HostCalls, LatencyGoesIntoTheRecordWithoutAHostCall) {
+TEST_F(Vst2HostCalls, ALatencyChangeGoesIntoTheRecordAndIsAnnouncedOnce) {
+  const int initial = plug.GetLatency();
+  EXPECT_EQ(plug.GetAEffect()->initialDelay, initial);
+  plug.SetLatency(initial);
+  EXPECT_TRUE(host.calls.empty());  // unchanged: nothing to announce
   plug.SetLatency(64);
   EXPECT_EQ(plug.GetAEffect()->initialDelay, 64);
   EXPECT_EQ(plug.GetLatency(), 64);
+  ASSERT_EQ(host.calls.size(), 1u);
+  EXPECT_EQ(host.calls.back().opcode, audioMasterIOChanged);
   plug.SetLatency(-5);
   EXPECT_EQ(plug.GetAEffect()->initialDelay, 0);
-  EXPECT_TRUE(host.calls.empty());
+  EXPECT_EQ(host.calls.size(), 2u);
 }
 
 namespace {
