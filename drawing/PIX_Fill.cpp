@@ -13,6 +13,10 @@ float ClampWeight(float weight) {
   return weight > 1.0f ? 1.0f : weight;
 }
 
+bool IsShiftWeight(float weight) {
+  return weight == 1.0f || weight == 0.75f || weight == 0.5f || weight == 0.25f;
+}
+
 // One run of n pixels in the colour c. Copy at the common weights is done on
 // all four bytes at once with shifts; other weights and modes per channel.
 void FillRun(uint32_t* p, int n, uint32_t c, float weight, int blend) {
@@ -86,8 +90,28 @@ void PIX_Fill(PIX_IBitmap* dst, int x, int y, int width, int height, uint32_t co
   const int64_t bottom = std::min<int64_t>(int64_t(y) + height, dst->Height());
   if (right <= left || bottom <= top) return;
   const int blend = mode & PIX_MODE_MASK;
+  const int64_t width64 = right - left;
+  if ((blend == PIX_COPY || blend > PIX_HSV) && !IsShiftWeight(weight) && width64 * (bottom - top) >= 256) {
+    // With the colour and weight fixed, each output byte depends on its
+    // input byte alone: four tables of the exact formula, then lookups.
+    uint8_t table[4][256];
+    const int w = pix::WeightToInt(weight);
+    for (int d = 0; d < 256; ++d) {
+      const uint32_t out = pix::CopyWeighted(uint32_t(d) * 0x01010101u, colour, w);
+      for (int k = 0; k < 4; ++k) table[k][d] = uint8_t(out >> (8 * k));
+    }
+    for (int64_t row = top; row < bottom; ++row) {
+      uint32_t* p = PIX_Row(*dst, int(row)) + left;
+      for (int64_t i = 0; i < width64; ++i) {
+        const uint32_t d = p[i];
+        p[i] = uint32_t(table[0][d & 255]) | uint32_t(table[1][(d >> 8) & 255]) << 8 |
+               uint32_t(table[2][(d >> 16) & 255]) << 16 | uint32_t(table[3][d >> 24]) << 24;
+      }
+    }
+    return;
+  }
   for (int64_t row = top; row < bottom; ++row)
-    FillRun(PIX_Row(*dst, int(row)) + left, int(right - left), colour, weight, blend);
+    FillRun(PIX_Row(*dst, int(row)) + left, int(width64), colour, weight, blend);
 }
 
 void PIX_Line(PIX_IBitmap* dst, int x1, int y1, int x2, int y2, uint32_t colour, float weight, int mode,

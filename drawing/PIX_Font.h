@@ -72,8 +72,10 @@ class PIX_IFont {
   virtual bool SetFont(PIX_FontHandle font, int flags) = 0;
   virtual void SetTextColour(uint32_t colour) = 0;
   virtual void SetBackColour(uint32_t colour) = 0;    // 0xFFFFFFFF: none
-  virtual void SetEffectColour(uint32_t colour) = 0;  // 0xFFFFFFFF: none
+  virtual void SetEffectColour(uint32_t colour) = 0;  // 0xFFFFFFFF: none; kept, no effect is drawn
   virtual void SetBackMode(int mode) = 0;
+  // How glyphs combine with the destination: a PIX_BlendMode and an alpha
+  // 0..1 that scales the coverage (copy and 1.0 by default).
   virtual void SetCombine(int mode, float alpha) = 0;
   // Draws (or with PIX_TEXT_MEASURE measures) UTF-8 text of `length` bytes,
   // or up to its terminating zero when length < 0. Returns the text height.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "IEffectBase.h"
@@ -94,9 +95,12 @@ void IControl::FlagRedraw(bool send) {
   if (send && param) owner_->SetParamFromEditor(paramIdx_, Value());
   if (!param) return;
   if (valueDisplay_) {
-    char text[IEffectParam::kTextSize];
-    param->FormatValue(text);
-    valueDisplay_->ShowText((std::string(text) + " " + param->UnitLabel()).c_str());
+    // Built on the stack: this can run on the audio thread, which must not allocate.
+    char value[IEffectParam::kTextSize];
+    char text[2 * IEffectParam::kTextSize + 2];
+    param->FormatValue(value);
+    std::snprintf(text, sizeof text, "%s %s", value, param->UnitLabel());
+    valueDisplay_->ShowText(text);
   }
   if (nameDisplay_) nameDisplay_->ShowText(param->Name());
 }

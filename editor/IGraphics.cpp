@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <locale>
+#include <sstream>
 
 #include "EditorCaches.h"
 #include "EditorDrawing.h"
@@ -294,6 +296,33 @@ void IGraphics::EditParameterValue(IControl* control, int paramIdx, const Rect* 
   else
     std::snprintf(text, sizeof text, "%d", static_cast<int>(v));
   CreateTextEntry(control, control->Style(), *rect, text);
+}
+
+void IGraphics::CommitTextEntry(IControl* control, const char* text) {
+  if (!control || !text) return;
+  char typed[IEffectParam::kTextSize + 1] = {};
+  std::strncat(typed, text, IEffectParam::kTextSize);
+  IEffectParam* param = control->Param();
+  if (!param) {
+    control->AcceptEnteredText(typed);
+    return;
+  }
+  double plain = 0.0;
+  if (param->Type() == kParamEnum || param->Type() == kParamBool) {
+    if (!param->FindDisplayTextValue(typed, &plain)) return;
+  } else {
+    // Typed by a person in any host locale: read with the "C" rules.
+    std::istringstream in(typed);
+    in.imbue(std::locale::classic());
+    if (!(in >> plain) || !std::isfinite(plain)) return;
+    if (param->NegateDisplay()) plain = -plain;
+  }
+  const double normalized = param->ToNormalized(plain);
+  if (normalized != control->Value()) {
+    control->SetValue(normalized);
+    control->FlagRedraw(true);
+    control->SetPendingRedraw();
+  }
 }
 
 // ---- Drawing primitives ----

@@ -84,6 +84,12 @@ class IGraphics : public IEditorLink {
   // A popup menu of the display texts, or a text entry with the value.
   void EditParameterValue(IControl* control, int paramIdx, const Rect* rect);
 
+  // Applies the text typed into a parameter's entry: a display text for
+  // choices and on/off parameters, a decimal number (negated when the
+  // parameter shows negated values) otherwise. Text that is neither changes
+  // nothing. A control without a parameter gets AcceptEnteredText.
+  void CommitTextEntry(IControl* control, const char* text);
+
   // ---- Drawing primitives, into the back buffer [ui thread] ----
   // frame is 1-based; out-of-range frames are clamped to the strip.
   bool BlitFrame(const FrameStrip& strip, const Rect& dest, int frame, const BlendSpec* blend = nullptr);

@@ -53,7 +53,16 @@ PopupMenu* IGraphicsHeadless::ShowPopupMenu(PopupMenu* menu, const Rect& r) {
 }
 
 void IGraphicsHeadless::CreateTextEntry(IControl* control, const TextStyle& style, const Rect& r, const char* text) {
+  if (entryOpen) return;  // one entry at a time, as in a real window
   textEntries.push_back({control, r, text ? text : "", style.size});
+  entryOpen = true;
+}
+
+bool IGraphicsHeadless::CommitTextEntry(const char* typed) {
+  if (!entryOpen || textEntries.empty()) return false;
+  entryOpen = false;
+  IGraphics::CommitTextEntry(textEntries.back().control, typed);
+  return true;
 }
 
 bool IGraphicsHeadless::PromptForFile(char* path, int size, bool, const char*) {

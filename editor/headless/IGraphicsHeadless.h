@@ -44,6 +44,7 @@ class IGraphicsHeadless : public IGraphics {
   std::vector<UrlRequest> urls;
   int cancelledEntries = 0;
   int pngLoads = 0;  // LoadPngResource calls
+  bool entryOpen = false;  // a text entry waits for CommitTextEntry
   int resizes = 0;
 
   // ---- Scripted answers ----
@@ -61,6 +62,10 @@ class IGraphicsHeadless : public IGraphics {
   // Registers the bytes LoadPngResource decodes for an id; the data is copied.
   void AddPngResource(int resourceId, const unsigned char* data, size_t length);
   void AddPngResource(int resourceId, const std::vector<unsigned char>& bytes);
+  // Commits the last text entry opened as if the user typed text and pressed
+  // Enter; false when no entry is open.
+  bool CommitTextEntry(const char* typed);
+  using IGraphics::CommitTextEntry;
   // One timer tick of a real window: collects the dirty region and repaints
   // it; returns the region (empty when nothing was dirty).
   Rect Tick();
@@ -68,7 +73,10 @@ class IGraphicsHeadless : public IGraphics {
   // ---- Platform operations ----
   void PresentRegion(const Rect& region) override { presented.push_back(region); }
   bool MeasureAndDrawText(TextStyle& style, const char* text, Rect& r) override;
-  void CancelTextEntry() override { ++cancelledEntries; }
+  void CancelTextEntry() override {
+    ++cancelledEntries;
+    entryOpen = false;
+  }
   void ResizeWindow(int width, int height) override;
   bool IsWindowOpen() const override { return open_; }
   const char* BackendName() const override { return "Headless"; }

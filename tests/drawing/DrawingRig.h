@@ -4,11 +4,13 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "ModuleCheck.h"
 #include "PIX_Bitmap.h"
+#include "PIX_Font.h"
 
 namespace rig {
 
@@ -60,6 +62,19 @@ inline std::vector<unsigned char> ReadFile(const std::string& path) {
 }
 
 inline std::string DataPath(const std::string& name) { return std::string(VELTO_DRAWING_TEST_DATA) + "/" + name; }
+
+// A cached font over a new platform font it owns; null when none can be made.
+inline std::unique_ptr<PIX_CachedFont> MakeFont(const char* face, int height, int flags = PIX_FONT_EDITOR_FLAGS,
+                                                int quality = PIX_QUALITY_DEFAULT, int weight = 400) {
+  PIX_FontSpec spec;
+  spec.face = face;
+  spec.height = height;
+  spec.quality = quality;
+  spec.weight = weight;
+  auto font = std::make_unique<PIX_CachedFont>();
+  if (!font->SetFont(PIX_CreateFontHandle(spec), flags | PIX_FONT_OWNS_HANDLE)) return nullptr;
+  return font;
+}
 
 // A bitmap stored bottom-up over plain memory, as some platforms keep them.
 class BottomUpBitmap : public PIX_IBitmap {

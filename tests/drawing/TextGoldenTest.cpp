@@ -45,17 +45,6 @@ void CompareWithGolden(PIX_MemBitmap& rendered, const char* name) {
   CHECK_EQ(rig::FirstDifference(rig::Visible(*golden), rig::Visible(rendered)), -1L);
 }
 
-std::unique_ptr<PIX_CachedFont> Font(const char* face, int height, int weight, int quality) {
-  PIX_FontSpec spec;
-  spec.face = face;
-  spec.height = height;
-  spec.weight = weight;
-  spec.quality = quality;
-  auto font = std::make_unique<PIX_CachedFont>();
-  if (!font->SetFont(PIX_CreateFontHandle(spec), PIX_FONT_EDITOR_FLAGS)) return nullptr;
-  return font;
-}
-
 void Line(PIX_IFont& font, PIX_MemBitmap& b, const char* text, int top, int flags, uint32_t colour) {
   PIX_Rect r{4, top, b.Width() - 4, top + 18};
   font.SetTextColour(colour);
@@ -65,10 +54,11 @@ void Line(PIX_IFont& font, PIX_MemBitmap& b, const char* text, int top, int flag
 }  // namespace
 
 MODULE_TEST(TextGolden, EditorStylesOnAPanel) {
-  auto regular = Font("Ubuntu", 12, 400, PIX_QUALITY_DEFAULT);
-  auto bold = Font("Verdana", 12, 700, PIX_QUALITY_DEFAULT);
-  auto mono = Font("Verdana", 13, 400, PIX_QUALITY_NONANTIALIASED);
-  auto large = Font("NoSuchFaceAnywhere", 20, 400, PIX_QUALITY_ANTIALIASED);
+  const int flags = PIX_FONT_EDITOR_FLAGS;
+  auto regular = rig::MakeFont("Ubuntu", 12, flags, PIX_QUALITY_DEFAULT, 400);
+  auto bold = rig::MakeFont("Verdana", 12, flags, PIX_QUALITY_DEFAULT, 700);
+  auto mono = rig::MakeFont("Verdana", 13, flags, PIX_QUALITY_NONANTIALIASED, 400);
+  auto large = rig::MakeFont("NoSuchFaceAnywhere", 20, flags, PIX_QUALITY_ANTIALIASED, 400);
   REQUIRE_TRUE(regular && bold && mono && large);
   PIX_MemBitmap b(140, 96);
   PIX_Fill(&b, 0, 0, 140, 96, 0xFF303840, 1.0f, PIX_COPY);

@@ -9,21 +9,13 @@
 #include "DrawingRig.h"
 #include "PIX_Draw.h"
 #include "PIX_Font.h"
+#include "PIX_Platform.h"
+#include "PIX_SysBitmap.h"
 #include "Utf8.h"
 
 namespace {
 
-std::unique_ptr<PIX_CachedFont> MakeFont(const char* face, int height, int flags = PIX_FONT_EDITOR_FLAGS,
-                                         int quality = PIX_QUALITY_DEFAULT, int weight = 400) {
-  PIX_FontSpec spec;
-  spec.face = face;
-  spec.height = height;
-  spec.quality = quality;
-  spec.weight = weight;
-  auto font = std::make_unique<PIX_CachedFont>();
-  if (!font->SetFont(PIX_CreateFontHandle(spec), flags)) return nullptr;
-  return font;
-}
+using rig::MakeFont;
 
 PIX_Rect Measure(PIX_IFont& font, const char* text, int length = -1, int flags = 0) {
   PIX_Rect r{10, 20, 10, 20};
@@ -231,4 +223,27 @@ MODULE_TEST(CachedFont, NonAntialiasedQualityDrawsOnlyFullPixels) {
   for (uint32_t p : rig::Visible(*b)) twoTone = twoTone && ((p & 0xFFFFFF) == 0 || (p & 0xFFFFFF) == 0xFFFFFF);
   CHECK_TRUE(twoTone);
   CHECK_TRUE(CountNotWhite(*b) > 20);
+}
+
+MODULE_TEST(CachedFont, LargeFontsOnASystemBitmapDrawThroughThePlatform) {
+  // Line heights of 256 and more always take the platform's own text output
+  // where the bitmap has a drawing context (GDI on Windows, also under Wine,
+  // where smaller fonts use the glyph cache instead).
+#if defined(_WIN32)
+  CHECK_TRUE(IsRunningUnderWine());  // these checks are run under Wine
+#else
+  CHECK_FALSE(IsRunningUnderWine());
+#endif
+  auto font = MakeFont("Verdana", 300);
+  REQUIRE_TRUE(font != nullptr);
+  CHECK_TRUE(font->LineHeight() >= 256);
+  PIX_SysBitmap b(320, 320);
+  PIX_Fill(&b, 0, 0, 320, 320, 0xFFFFFFFF, 1.0f, PIX_COPY);
+  font->SetTextColour(0xFF000000);
+  PIX_Rect r{0, 0, 320, 320};
+  font->DrawUtf8(&b, "H", -1, &r, PIX_TEXT_CENTRE);
+  CHECK_TRUE(CountNotWhite(b) > 1000);
+  PIX_Rect m{0, 0, 0, 0};
+  CHECK_EQ(font->DrawUtf8(&b, "H", -1, &m, PIX_TEXT_MEASURE), font->LineHeight());
+  CHECK_TRUE(m.right > 50);
 }

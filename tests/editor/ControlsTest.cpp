@@ -5,7 +5,7 @@
 
 #include "EditorRig.h"
 #include "IKnobMultiControlText.h"
-#include "ModuleCheck.h"
+#include "EditorCheck.h"
 
 using namespace rig;
 
@@ -147,8 +147,12 @@ MODULE_TEST(Knob, AClickOnTheTextOpensTheEntryAndAValueFromTheHostIsReportedOnIt
   REQUIRE_TRUE(k.r.gui->textEntries.size() == 1u);
   CHECK_TRUE(k.r.gui->textEntries[0].rect == Rect(0, 66, 20, 78));
   CHECK_EQ(k.r.gui->textEntries[0].text, std::string("0.00"));
+  k.r.gui->CancelTextEntry();
   k.r.gui->DispatchDoubleClick(5, 70, Left());
   CHECK_EQ(k.r.gui->textEntries.size(), 2u);
+  CHECK_TRUE(k.r.gui->CommitTextEntry("-6"));
+  CHECK_NEAR(k.r.plugin.GetParam(kGain)->Value(), -6.0, 1e-9);
+  CHECK_NEAR(k.knob->Value(), 0.25, 1e-12);
   k.r.plugin.hostCalls.clear();
   k.r.gui->ShowParameterValue(kGain, 0.25, true);
   k.r.gui->Tick();
@@ -181,4 +185,21 @@ MODULE_TEST(Text, ShowTextFlagsOnlyAChangeAndTheUrlFallsBackWhenTheFirstFails) {
   r.gui->openUrlSucceeds = true;
   r.gui->DispatchMouseDown(40, 5, Left());
   CHECK_EQ(r.gui->urls.size(), 3u);
+}
+
+MODULE_TEST(Text, ValueAndNameDisplaysFollowTheControlTheyAreGivenTo) {
+  KnobRig k;
+  auto* value = new ITextControl(&k.r.plugin, Rect(30, 0, 80, 12), TextStyle());
+  auto* name = new ITextControl(&k.r.plugin, Rect(30, 12, 80, 24), TextStyle());
+  k.r.gui->AddControl(value);
+  k.r.gui->AddControl(name);
+  k.knob->SetValueDisplay(value);
+  k.knob->SetNameDisplay(name);
+  k.Drag(-78, Left());  // 0.75: +6 dB
+  CHECK_EQ(value->Text(), std::string("6.00 dB"));
+  CHECK_EQ(name->Text(), std::string("Gain"));
+  // From the host, which stores the value before showing it: the displays follow too.
+  k.r.plugin.GetParam(kGain)->SetValue(-3.5);
+  k.r.gui->ShowParameterValue(kGain, -3.5, false);
+  CHECK_EQ(value->Text(), std::string("-3.50 dB"));
 }

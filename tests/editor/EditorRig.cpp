@@ -31,7 +31,14 @@ Rig::Rig(int width, int height, int api) : plugin(api) {
   gui->AddPngResource(kBrokenId, broken);
 }
 
-void Rig::Attach() { plugin.AttachEditor(gui); }
+Rig::~Rig() {
+  if (!attached) delete gui;
+}
+
+void Rig::Attach() {
+  plugin.AttachEditor(gui);
+  attached = true;
+}
 
 void Rig::PaintAll() { gui->RedrawRegion(Rect(0, 0, gui->Width(), gui->Height())); }
 

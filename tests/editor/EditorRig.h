@@ -43,7 +43,11 @@ class Plugin : public TestBinding {
 // A plug-in with an attached headless editor of the given size.
 struct Rig {
   explicit Rig(int width = 64, int height = 48, int api = 0);
+  ~Rig();
+  Rig(const Rig&) = delete;
+  Rig& operator=(const Rig&) = delete;
   Plugin plugin;
+  bool attached = false;
   IGraphicsHeadless* gui = nullptr;  // owned by the plug-in once attached
   // Attaches the editor: the parameter values go to every control, then the surfaces are made.
   void Attach();

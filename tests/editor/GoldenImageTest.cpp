@@ -13,7 +13,7 @@
 #include "EditorRig.h"
 #include "IKnobMultiControlText.h"
 #include "IMeter.h"
-#include "ModuleCheck.h"
+#include "EditorCheck.h"
 #include "PIX_Png.h"
 #if defined(VELTO_GOLDEN_WRITER)
 #include "PngWriter.h"
@@ -40,7 +40,7 @@ int CompareWithGolden(IGraphics& gui, const char* name) {
   return differing;
 }
 
-TextStyle SmallText(const Colour& colour) {
+[[maybe_unused]] TextStyle SmallText(const Colour& colour) {
   TextStyle style(10, colour, "Verdana", kStyleNormal, kAlignCentre, 0, kQualityNonAntiAliased);
   return style;
 }
@@ -132,13 +132,18 @@ MODULE_TEST(Golden, TextBearingControlsKnobScaleReadOutAndLabel) {
   auto* hot = new ITextVU(&r.plugin, Rect(2, 54, 38, 66), SmallText(Colour(255, 220, 220, 220)),
                           Colour(255, 0, 0, 60));
   auto* label = new ITextControl(&r.plugin, Rect(2, 70, 38, 82), SmallText(Colour(255, 255, 255, 0)), "L");
+  // A grayed knob shows its image at a quarter weight and no value text.
+  auto* grayed = new IKnobMultiControlText(&r.plugin, Rect(2, 84, 40, 116), kFreq,
+                                           r.gui->LoadStrip(kKnobId, "knob.png", kKnobFrames),
+                                           SmallText(Colour(255, 230, 230, 230)));
   for (IControl* c : {static_cast<IControl*>(knob), static_cast<IControl*>(lines), static_cast<IControl*>(readout),
-                      static_cast<IControl*>(hot), static_cast<IControl*>(label)})
+                      static_cast<IControl*>(hot), static_cast<IControl*>(label), static_cast<IControl*>(grayed)})
     r.gui->AddControl(c);
   r.Attach();
+  grayed->SetGrayed(true);
   readout->ReceiveValue(0.25);
   hot->ReceiveValue(1.0);
-  r.gui->SetControlText(r.gui->NumControls() - 1, "M");
+  r.gui->SetControlText(r.gui->NumControls() - 2, "M");
   r.PaintAll();
   CHECK_EQ(CompareWithGolden(*r.gui, "text_controls"), 0);
 }

@@ -3,7 +3,7 @@
 
 #include "EditorCaches.h"
 #include "EditorRig.h"
-#include "ModuleCheck.h"
+#include "EditorCheck.h"
 
 using namespace rig;
 
@@ -225,8 +225,12 @@ MODULE_TEST(Editing, OtherParametersOpenATextEntryWithTheDisplayPrecision) {
   r.plugin.GetParam(kGain)->SetValue(-3.14159);
   const Rect where(0, 14, 30, 30);
   r.gui->EditParameterValue(gain, kGain, &where);
+  r.gui->EditParameterValue(gain, kGain, &where);  // one entry at a time
+  CHECK_EQ(r.gui->textEntries.size(), 1u);
+  r.gui->CancelTextEntry();
   r.plugin.GetParam(kGain)->SetNegateDisplay(true);
   r.gui->EditParameterValue(gain, kGain, &where);
+  r.gui->CancelTextEntry();
   r.gui->EditParameterValue(choice, kChoice, &where);
   REQUIRE_TRUE(r.gui->textEntries.size() == 3u);
   CHECK_EQ(r.gui->textEntries[0].text, std::string("-3.14"));
@@ -267,4 +271,74 @@ MODULE_TEST(Editing, ARightClickEditsInASmallRectAtTheCentreOrOverTheWholeTexted
   r.gui->DispatchMouseDown(5, 44, Right());  // prompts are off by default
   CHECK_EQ(r.gui->menus.size(), 1u);
   CHECK_EQ(r.gui->textEntries.size(), 1u);
+}
+
+MODULE_TEST(Values, OneFontPerStyleIsSharedByEveryEditorAndEveryControl) {
+  Rig r;
+  TextStyle a(11, Colour(255, 1, 2, 3), "Verdana");
+  TextStyle b(11, Colour(255, 200, 0, 0), "Verdana");  // colour is not part of the key
+  TextStyle bold(11, Colour(), "Verdana", kStyleBold);
+  TextStyle bigger(13, Colour(), "Verdana");
+  Rect ra(0, 0, 40, 12);
+  REQUIRE_TRUE(r.gui->DrawLabel(a, "a", ra, true));
+  const int fonts = FontCache::Instance().Count();
+  Rect rb = ra;
+  r.gui->DrawLabel(b, "b", rb, true);
+  CHECK_TRUE(a.cachedFont == b.cachedFont);
+  CHECK_EQ(FontCache::Instance().Count(), fonts);
+  Rig other;
+  TextStyle c = TextStyle(11, Colour(), "Verdana");
+  Rect rc = ra;
+  other.gui->DrawLabel(c, "c", rc, true);
+  CHECK_TRUE(c.cachedFont == a.cachedFont);
+  r.gui->DrawLabel(bold, "d", rb, true);
+  r.gui->DrawLabel(bigger, "e", rb, true);
+  CHECK_TRUE(bold.cachedFont != a.cachedFont);
+  CHECK_TRUE(bigger.cachedFont != a.cachedFont);
+  CHECK_TRUE(bigger.cachedFont != bold.cachedFont);
+  CHECK_EQ(FontCache::Instance().Count(), fonts + 2);
+  // Measuring aligns the extent in the rect: centred text keeps the centre.
+  Rect centred(0, 0, 100, 12);
+  REQUIRE_TRUE(r.gui->DrawLabel(a, "mmmm", centred, true));
+  CHECK_TRUE(centred.right - centred.left > 0);
+  CHECK_NEAR((centred.left + centred.right) / 2.0, 50.0, 1.0);
+  // Empty texts draw nothing and fail.
+  CHECK_FALSE(r.gui->DrawLabel(a, "", ra));
+  CHECK_FALSE(r.gui->DrawLabel(a, nullptr, ra));
+}
+
+MODULE_TEST(Editing, ACommittedEntrySetsTheParameterFromANumberOrADisplayTextAndIgnoresTheRest) {
+  Rig r;
+  auto* gain = new PromptingControl(&r.plugin, Rect(0, 0, 30, 30), kGain);
+  auto* mode = new PromptingControl(&r.plugin, Rect(30, 0, 60, 30), kMode);
+  r.gui->AddControl(gain);
+  r.gui->AddControl(mode);
+  r.Attach();
+  const Rect where(0, 0, 30, 16);
+  CHECK_FALSE(r.gui->CommitTextEntry("1"));  // nothing open
+  struct Case {
+    const char* typed;
+    double expectedDb;
+  };
+  const Case cases[] = {{"6", 6.0}, {"-3.25", -3.25}, {"abc", -3.25}, {"", -3.25}, {"1e999", -3.25},
+                        {"nan", -3.25}, {"40", 12.0}, {"-7.5 dB", -7.5}, {"0123456789012345678901234567890123456789", 12.0}};
+  for (const Case& c : cases) {
+    r.gui->EditParameterValue(gain, kGain, &where);
+    CHECK_TRUE(r.gui->CommitTextEntry(c.typed));
+    CHECK_NEAR(r.plugin.GetParam(kGain)->Value(), c.expectedDb, 1e-9);
+    CHECK_NEAR(gain->Value(), r.plugin.GetParam(kGain)->ToNormalized(), 1e-12);
+  }
+  r.plugin.GetParam(kGain)->SetNegateDisplay(true);  // shown negated, typed negated
+  r.gui->EditParameterValue(gain, kGain, &where);
+  r.gui->CommitTextEntry("4");
+  CHECK_NEAR(r.plugin.GetParam(kGain)->Value(), -4.0, 1e-9);
+  // On/off parameters take their display texts only.
+  r.gui->IGraphics::CommitTextEntry(mode, "on");
+  CHECK_NEAR(r.plugin.GetParam(kMode)->Value(), 1.0, 0.0);
+  r.gui->IGraphics::CommitTextEntry(mode, "1.0");
+  r.gui->IGraphics::CommitTextEntry(mode, "maybe");
+  CHECK_NEAR(r.plugin.GetParam(kMode)->Value(), 1.0, 0.0);
+  r.gui->IGraphics::CommitTextEntry(mode, "off");
+  CHECK_NEAR(r.plugin.GetParam(kMode)->Value(), 0.0, 0.0);
+  CHECK_NEAR(mode->Value(), 0.0, 0.0);
 }

@@ -5,7 +5,7 @@
 
 #include "EditorRig.h"
 #include "IMeter.h"
-#include "ModuleCheck.h"
+#include "EditorCheck.h"
 
 using namespace rig;
 
