@@ -37,15 +37,13 @@ uint32 IEffectVST3View::release() {
 }
 
 tresult IEffectVST3View::isPlatformTypeSupported(FIDString type) {
-  if (plugin_ && plugin_->GetGUI() && plugin_->GetGUI()->HasWindow() && type &&
-      std::strcmp(type, kPlatformTypeHWND) == 0)
-    return kResultTrue;
+  if (plugin_ && plugin_->HostEditor() && type && std::strcmp(type, kPlatformTypeHWND) == 0) return kResultTrue;
   return kResultFalse;
 }
 
 tresult IEffectVST3View::attached(void* parent, FIDString type) {
-  IEditorLink* gui = plugin_ ? plugin_->GetGUI() : nullptr;
-  if (!gui || !gui->HasWindow()) return kResultFalse;
+  IEditorLink* gui = plugin_ ? plugin_->HostEditor() : nullptr;
+  if (!gui) return kResultFalse;
   systemWindow_ = parent;
   if (type && std::strcmp(type, kPlatformTypeHWND) == 0) gui->OpenWindow(parent);
   plugin_->OnEditorOpen();
@@ -53,7 +51,7 @@ tresult IEffectVST3View::attached(void* parent, FIDString type) {
 }
 
 tresult IEffectVST3View::removed() {
-  if (IEditorLink* gui = plugin_ ? plugin_->GetGUI() : nullptr) {
+  if (IEditorLink* gui = plugin_ ? plugin_->HostEditor() : nullptr) {
     plugin_->OnEditorClose();
     gui->CloseWindow();
   }
@@ -69,7 +67,7 @@ tresult IEffectVST3View::checkSizeConstraint(ViewRect*) { return kResultFalse; }
 tresult IEffectVST3View::canResize() { return kResultFalse; }
 
 tresult IEffectVST3View::getSize(ViewRect* size) {
-  IEditorLink* gui = plugin_ ? plugin_->GetGUI() : nullptr;
+  IEditorLink* gui = plugin_ ? plugin_->HostEditor() : nullptr;
   if (!gui || !size) return kResultFalse;
   *size = ViewRect{0, 0, gui->Width(), gui->Height()};
   return kResultOk;
