@@ -6,12 +6,12 @@
 # compiler may fuse multiply-adds on its own, which would change results between
 # targets.
 add_library(velto_options INTERFACE)
+# Compiler options only: the resource compiler of the Windows modules takes none of them.
 target_compile_options(velto_options INTERFACE
-  -Wall -Wextra
-  -ffp-contract=off
-  $<$<BOOL:${VELTO_WERROR}>:-Werror>)
+  $<$<COMPILE_LANGUAGE:C,CXX>:-Wall -Wextra -ffp-contract=off>
+  $<$<AND:$<COMPILE_LANGUAGE:C,CXX>,$<BOOL:${VELTO_WERROR}>>:-Werror>)
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$")
-  target_compile_options(velto_options INTERFACE -msse2 -mfpmath=sse)
+  target_compile_options(velto_options INTERFACE $<$<COMPILE_LANGUAGE:C,CXX>:-msse2 -mfpmath=sse>)
 endif()
 if(WIN32)
   # Modules and tools carry their C++ runtime so they load without extra DLLs.

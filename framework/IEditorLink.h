@@ -26,6 +26,9 @@ class IEditorLink {
   // Prepares the drawing surfaces once the editor is attached. [lock held]
   virtual void PrepDraw() = 0;
 
+  // False for an editor that cannot open a window on this platform (no
+  // window layer exists for it yet): the bindings then offer hosts no editor.
+  virtual bool HasWindow() const { return true; }
   virtual int Width() const = 0;
   virtual int Height() const = 0;
   // Opens the editor window as a child of a native window handle. [ui thread]

@@ -196,6 +196,9 @@ class IEffectBase {
 
   // ---- Editor ----
   IEditorLink* GetGUI() const { return editor_.get(); }
+  // The editor hosts may open a window of: none while the attached editor
+  // has no window layer on this platform.
+  IEditorLink* HostEditor() const { return editor_ && editor_->HasWindow() ? editor_.get() : nullptr; }
 
   std::recursive_mutex& Mutex() const { return lock_; }
 

@@ -438,6 +438,8 @@ void Velto::HandOverMeters() {
     levels_.bars[2 + c] = unit(slowOut_[c].state);
     levels_.peak[c] = unit(holdOut_[c].state);
     levels_.rms[c] = unit(rms_[c].Rms());
+    outPeak_[c].store(levels_.peak[c], std::memory_order_relaxed);
+    outRms_[c].store(levels_.rms[c], std::memory_order_relaxed);
   }
   IEditorLink* gui = GetGUI();
   if (!gui) return;

@@ -6,6 +6,8 @@
 // plug-in, framework and binding at once. All parameter reactions and the
 // audio routine run under the framework's plug-in lock.
 
+#include <atomic>
+
 #include "BiquadSection.h"
 #include "DryDelayLine.h"
 #include "EnvelopeFollower.h"
@@ -83,6 +85,8 @@ class Velto : public PluginBinding {
     int vuLines[2] = {-1, -1};
     int outputReadout[2] = {-1, -1};  // the two ITextVU read-outs
     int inputLabel[2] = {-1, -1};     // "L"/"R" or "M"/"S"
+    int statusText = -1;              // the preset button's status words
+    int presetButton = -1;
   };
 
   // Level values for the meters, written by the audio thread once per block
@@ -104,6 +108,8 @@ class Velto : public PluginBinding {
   // Band gains after the feedback pull: 0 low, 1 mid, 2 high.
   double BandGain(int band) const { return band == 0 ? bandLow_ : band == 1 ? bandMid_ : bandHigh_; }
   EditorLinks& Links() { return links_; }
+  // 1 while the preset button loads a text from the clipboard. [ui thread writes, any thread reads]
+  int PresetLoading() const { return presetLoading_.load(std::memory_order_relaxed); }
 
  private:
   // Filter groups: 0 low split, 2 high split, 3 high-pass, 4 all of them.
@@ -113,6 +119,8 @@ class Velto : public PluginBinding {
   void UpdateBandGains();
   void ArmFade(double seconds);
   void ShowCrossoverControls(bool threeBand);
+  // Builds the editor's 40 controls and attaches it (VeltoEditor.cpp). [construction]
+  void BuildEditor();
   void HandOverMeters();
   double Highpass(int channel, double x);
 
@@ -147,4 +155,12 @@ class Velto : public PluginBinding {
   RmsFollower rms_[2];
   MeterLevels levels_;
   EditorLinks links_;
+  // The scale range every meter reads, and the peak and RMS levels of the
+  // two output channels the RMS-to-peak bands read when they paint: written
+  // by the audio thread once per block, read by the editor's timer.
+  const double rangeLow_ = 0.0;
+  const double rangeHigh_ = 1.0;
+  std::atomic<double> outPeak_[2] = {};
+  std::atomic<double> outRms_[2] = {};
+  std::atomic<int> presetLoading_{0};
 };

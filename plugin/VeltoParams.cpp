@@ -119,8 +119,8 @@ Velto::Velto(PluginBinding::InstanceInfo info)
                             k3Band, 1, kHPQ, 1, kHPRollOff, 4, kBypass, 0, kMix, 100.0,
                             kMeterScale, -24.0, kFeedback, 0.0, kEQ_LRMS, 0, kHP_LRMS, 0);
 
-  // The editor is built and attached here once the plug-in has one; without
-  // it the editor steps (controls shown for 3-band mode) are skipped.
   GetParam(kModel)->SetValue(17.0);
+  BuildEditor();
+  // The editor starts in 3-band mode, as the default k3Band.
   ShowCrossoverControls(true);
 }

@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build and the tests need. Idempotent and
 # quick when everything is there; needs root (or sudo) only when something is
-# missing. Usage: scripts/setup.sh [--no-windows]
+# missing. Usage: scripts/setup.sh [--no-windows] [--dev]
+# --dev adds the developer tools: python3-cairo for tools/artwork/.
 set -euo pipefail
 
 want_windows=1
-[ "${1:-}" = "--no-windows" ] && want_windows=0
+want_dev=0
+for arg in "$@"; do
+  case "$arg" in
+    --no-windows) want_windows=0 ;;
+    --dev) want_dev=1 ;;
+  esac
+done
 
 packages=(
   build-essential cmake pkg-config git
@@ -21,6 +28,9 @@ if [ "$want_windows" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev dpkg-dev
              wine wine64 wine32:i386)
 fi
+
+# Developer tools, not needed to build or test.
+[ "$want_dev" = 1 ] && packages+=(python3-cairo)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -231,12 +231,12 @@ VstIntPtr IEffectVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
       return 0;
 
     case effEditGetRect:
-      if (!ptr || !GetGUI()) return 0;
+      if (!ptr || !HostEditor()) return 0;
       *static_cast<ERect**>(ptr) = &editorRect_;
       return 1;
 
     case effEditOpen:
-      if (IEditorLink* editor = GetGUI()) {
+      if (IEditorLink* editor = HostEditor()) {
         if (editor->OpenWindow(ptr)) {
           OnEditorOpen();
           return 1;
@@ -245,7 +245,7 @@ VstIntPtr IEffectVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
       return 0;
 
     case effEditClose:
-      if (IEditorLink* editor = GetGUI()) {
+      if (IEditorLink* editor = HostEditor()) {
         OnEditorClose();
         editor->CloseWindow();
         return 1;

@@ -150,7 +150,7 @@ bool IEffectVST::SendSysExMessage(const ISysEx& msg) {
 // announced, so the host re-reads initialDelay and keeps compensating.
 
 void IEffectVST::RefreshEditorRect() {
-  const IEditorLink* editor = GetGUI();
+  const IEditorLink* editor = HostEditor();
   if (!editor) return;
   editorRect_.top = 0;
   editorRect_.left = 0;
@@ -161,12 +161,13 @@ void IEffectVST::RefreshEditorRect() {
 void IEffectVST::AttachEditor(IEditorLink* editor) {
   if (!editor) return;
   IEffectBase::AttachEditor(editor);
+  if (!HostEditor()) return;
   aeffect_.flags |= effFlagsHasEditor;
   RefreshEditorRect();
 }
 
 void IEffectVST::ResizeEditor(int, int) {
-  if (!GetGUI()) return;
+  if (!HostEditor()) return;
   RefreshEditorRect();
   OnEditorResize();
 }

@@ -611,7 +611,7 @@ void IEffectVST3::TransportTime(ITimeInfo* info) {
 }
 
 void IEffectVST3::ResizeEditor(int width, int height) {
-  if (!GetGUI() || views_.empty()) return;
+  if (!HostEditor() || views_.empty()) return;
   IEffectVST3View* view = views_.front();
   view->ExpectNewSize();
   ViewRect rect{0, 0, width, height};

@@ -37,12 +37,12 @@ uint32 IEffectVST3View::release() {
 }
 
 tresult IEffectVST3View::isPlatformTypeSupported(FIDString type) {
-  if (plugin_ && plugin_->GetGUI() && type && std::strcmp(type, kPlatformTypeHWND) == 0) return kResultTrue;
+  if (plugin_ && plugin_->HostEditor() && type && std::strcmp(type, kPlatformTypeHWND) == 0) return kResultTrue;
   return kResultFalse;
 }
 
 tresult IEffectVST3View::attached(void* parent, FIDString type) {
-  IEditorLink* gui = plugin_ ? plugin_->GetGUI() : nullptr;
+  IEditorLink* gui = plugin_ ? plugin_->HostEditor() : nullptr;
   if (!gui) return kResultFalse;
   systemWindow_ = parent;
   if (type && std::strcmp(type, kPlatformTypeHWND) == 0) gui->OpenWindow(parent);
@@ -51,7 +51,7 @@ tresult IEffectVST3View::attached(void* parent, FIDString type) {
 }
 
 tresult IEffectVST3View::removed() {
-  if (IEditorLink* gui = plugin_ ? plugin_->GetGUI() : nullptr) {
+  if (IEditorLink* gui = plugin_ ? plugin_->HostEditor() : nullptr) {
     plugin_->OnEditorClose();
     gui->CloseWindow();
   }
@@ -67,7 +67,7 @@ tresult IEffectVST3View::checkSizeConstraint(ViewRect*) { return kResultFalse; }
 tresult IEffectVST3View::canResize() { return kResultFalse; }
 
 tresult IEffectVST3View::getSize(ViewRect* size) {
-  IEditorLink* gui = plugin_ ? plugin_->GetGUI() : nullptr;
+  IEditorLink* gui = plugin_ ? plugin_->HostEditor() : nullptr;
   if (!gui || !size) return kResultFalse;
   *size = ViewRect{0, 0, gui->Width(), gui->Height()};
   return kResultOk;

@@ -13,6 +13,8 @@
 
 #include "AudioFile.h"
 #include "ExampleSignal.h"
+#include "PIX_Bitmap.h"
+#include "PIX_Png.h"
 #include "RunRender.h"
 
 namespace fs = std::filesystem;
@@ -197,4 +199,23 @@ TEST(ExampleSignal, IsStereoMusicWithHeadroomStartingAndEndingInSilence) {
   EXPECT_LT(peak, 0.7);
   EXPECT_EQ(ex.channels[0].front(), 0.0);
   EXPECT_NE(ex.channels[0], ex.channels[1]);
+}
+
+TEST_F(VeltoRender, SnapshotPaintsTheEditorWithTheRenderedLevelsAndSettings) {
+  ASSERT_EQ(RunRender("--quiet --seed 4 --preset \"Bright Tilt\" --snapshot " + Path("editor.png") + " " +
+                      Path("o.wav"))
+                .status,
+            0);
+  std::unique_ptr<PIX_MemBitmap> picture = PIX_LoadPngFromFile(Path("editor.png").c_str());
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->Width(), 400);
+  EXPECT_EQ(picture->Height(), 524);
+  // The output level column covers the meter face low down; the background
+  // alone has the same colour along the whole face.
+  std::unique_ptr<PIX_MemBitmap> background = PIX_LoadPngFromFile(VELTO_BACKGROUND_PNG);
+  ASSERT_NE(background, nullptr);
+  EXPECT_NE(PIX_Row(*picture, 480)[350], PIX_Row(*background, 480)[350]);
+
+  EXPECT_EQ(RunRender("--snapshot " + Path("e.png") + " --module x.so " + Path("o.wav")).status, 2);
+  EXPECT_EQ(RunRender("--quiet --snapshot " + Path("no/such/folder/e.png") + " " + Path("o2.wav")).status, 1);
 }

@@ -56,6 +56,8 @@ const char* RenderUsage() {
          "                       (.clap) module\n"
          "                       instead; --set then takes PARAM as a name or index and\n"
          "                       VALUE as the host's normalised 0..1 value\n"
+         "  --snapshot FILE.png  after processing, paint the editor with its meters and\n"
+         "                       settings into a PNG picture (built-in plug-in only)\n"
          "  --quiet              no progress bar and no summary\n"
          "  -h, --help           this text\n";
 }
@@ -85,6 +87,8 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions* o, 
       if (!needValue(i, a, &o->preset)) return false;
     } else if (a == "--module") {
       if (!needValue(i, a, &o->module)) return false;
+    } else if (a == "--snapshot") {
+      if (!needValue(i, a, &o->snapshot)) return false;
     } else if (a == "--set") {
       if (!needValue(i, a, &value)) return false;
       const size_t eq = value.find('=');

@@ -25,6 +25,7 @@ struct RenderOptions {
   SampleFormat format = SampleFormat::kAsInput;
   std::string type;  // output container by name (--type); empty: from OUTPUT's extension
   bool compensateLatency = true;
+  std::string snapshot;  // --snapshot FILE.png: the editor painted after processing
 };
 
 // Parses argv[1..]. On a usage error returns false with a message. INPUT and

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "AudioFile.h"
+#include "EditorSnapshot.h"
 #include "ExampleSignal.h"
 #include "OutputFormat.h"
 #include "PluginSetup.h"
@@ -103,6 +104,8 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (options.seedGiven) VeltoRandomSeed::UseFixedSeed(options.seed);
+  if (!options.snapshot.empty() && !options.module.empty())
+    return Usage("--snapshot paints the built-in plug-in's editor; it does not work with --module");
 
   // The plug-in: ours through the offline binding, or a module as a host loads it.
   std::unique_ptr<HostedPlugin> module;
@@ -171,6 +174,8 @@ int main(int argc, char** argv) {
     return Failure(error + (writer.ToStandardOutput() ? "; the output stream is incomplete" : "; nothing written"));
   }
   if (!writer.Commit(&error)) return Failure(error);
+  if (!options.snapshot.empty() && !WriteEditorSnapshot(velto->Plugin(), options.snapshot, &error))
+    return Failure(error);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
   if (writer.ClippedSamples() > 0) {

@@ -1,5 +1,6 @@
 #pragma once
-// Writes a bitmap as an RGBA PNG file through libpng, for golden images.
+// Writes a bitmap as an RGBA PNG file through libpng: golden images and
+// velto-render's editor snapshots.
 
 class PIX_IBitmap;
 
