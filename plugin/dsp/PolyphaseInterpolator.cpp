@@ -20,6 +20,6 @@ void PolyphaseInterpolator::Push(double x)
 
     const double* window = history_ + writePos_;
     for (int p = 0; p < layout_.factor; ++p)
-        output_[p] = BranchOutput(coef_[p], x, window, layout_.branchTaps);
+        output_[p] = BranchOutput(dot_, coef_[p], x, window, layout_.branchTaps);
     readIndex_ = 0;
 }

@@ -57,6 +57,7 @@ private:
     static constexpr int kTaps = PolyphaseLayout::kMaxBranchTaps;
 
     PolyphaseLayout layout_;
+    BranchDotFn dot_ = BestBranchDot();
     int readIndex_ = 0;
     double gain_ = 2.0;
     int writePos_ = 0;
