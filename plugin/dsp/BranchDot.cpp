@@ -16,9 +16,50 @@
 
 namespace
 {
+constexpr int kStride = PolyphaseLayout::kMaxFactor;
+
 double ScalarDot(const double* c, const double* x, int taps)
 {
     return BranchDot(c, x, taps);
+}
+
+// Reference order: one branch after another, each gathered into a row.
+void ScalarAllBranches(const double* coefByTap, double x0, const double* window, int taps, int factor,
+                       double* out)
+{
+    double row[PolyphaseLayout::kMaxBranchTaps];
+    for (int p = 0; p < factor; ++p)
+    {
+        for (int t = 0; t < taps; ++t)
+            row[t] = coefByTap[t * kStride + p];
+        out[p] = BranchOutput(row, x0, window, taps);
+    }
+}
+
+// The lane-parallel form for a vector type V of W lanes: eight vectors of
+// partial sums, lane p of vector j being branch p's s_j.
+template <typename V, int W, V (*Load)(const double*), V (*Splat)(double), V (*Add)(V, V),
+          V (*Mul)(V, V), void (*Store)(double*, V)>
+inline void LaneAllBranches(const double* coefByTap, double x0, const double* window, int taps,
+                            int factor, double* out)
+{
+    const int n = taps - 1;
+    const double* c = coefByTap + kStride;
+    const double* x = window + 1;
+    for (int g = 0; g < factor; g += W)
+    {
+        V s[8];
+        for (V& v : s)
+            v = Splat(0.0);
+        int k = 0;
+        for (; k + 8 <= n; k += 8)
+            for (int j = 0; j < 8; ++j)
+                s[j] = Add(s[j], Mul(Load(c + (k + j) * kStride + g), Splat(x[k + j])));
+        for (; k < n; ++k)
+            s[0] = Add(s[0], Mul(Load(c + k * kStride + g), Splat(x[k])));
+        const V tree = Add(Add(Add(s[0], s[1]), Add(s[2], s[3])), Add(Add(s[4], s[5]), Add(s[6], s[7])));
+        Store(out + g, Add(Mul(Load(coefByTap + g), Splat(x0)), tree));
+    }
 }
 
 #if defined(VELTO_HAS_SSE2)
@@ -43,6 +84,19 @@ double Sse2Dot(const double* c, const double* x, int taps)
         s[0] += c[k] * x[k];
     return ((s[0] + s[1]) + (s[2] + s[3])) + ((s[4] + s[5]) + (s[6] + s[7]));
 }
+
+__m128d Sse2Load(const double* p) { return _mm_load_pd(p); }
+__m128d Sse2Splat(double v) { return _mm_set1_pd(v); }
+__m128d Sse2Add(__m128d a, __m128d b) { return _mm_add_pd(a, b); }
+__m128d Sse2Mul(__m128d a, __m128d b) { return _mm_mul_pd(a, b); }
+void Sse2Store(double* p, __m128d v) { _mm_storeu_pd(p, v); }
+
+void Sse2AllBranches(const double* coefByTap, double x0, const double* window, int taps, int factor,
+                     double* out)
+{
+    LaneAllBranches<__m128d, 2, Sse2Load, Sse2Splat, Sse2Add, Sse2Mul, Sse2Store>(coefByTap, x0, window,
+                                                                                   taps, factor, out);
+}
 #endif
 
 #if defined(VELTO_HAS_AVX2)
@@ -62,6 +116,32 @@ __attribute__((target("avx2"))) double Avx2Dot(const double* c, const double* x,
     for (; k < taps; ++k)
         s[0] += c[k] * x[k];
     return ((s[0] + s[1]) + (s[2] + s[3])) + ((s[4] + s[5]) + (s[6] + s[7]));
+}
+
+__attribute__((target("avx2"))) void Avx2AllBranches(const double* coefByTap, double x0,
+                                                     const double* window, int taps, int factor,
+                                                     double* out)
+{
+    const int n = taps - 1;
+    const double* c = coefByTap + kStride;
+    const double* x = window + 1;
+    for (int g = 0; g < factor; g += 4)
+    {
+        __m256d s[8];
+        for (__m256d& v : s)
+            v = _mm256_setzero_pd();
+        int k = 0;
+        for (; k + 8 <= n; k += 8)
+            for (int j = 0; j < 8; ++j)
+                s[j] = _mm256_add_pd(
+                    s[j], _mm256_mul_pd(_mm256_load_pd(c + (k + j) * kStride + g), _mm256_set1_pd(x[k + j])));
+        for (; k < n; ++k)
+            s[0] = _mm256_add_pd(s[0], _mm256_mul_pd(_mm256_load_pd(c + k * kStride + g), _mm256_set1_pd(x[k])));
+        const __m256d tree = _mm256_add_pd(_mm256_add_pd(_mm256_add_pd(s[0], s[1]), _mm256_add_pd(s[2], s[3])),
+                                           _mm256_add_pd(_mm256_add_pd(s[4], s[5]), _mm256_add_pd(s[6], s[7])));
+        _mm256_storeu_pd(out + g,
+                         _mm256_add_pd(_mm256_mul_pd(_mm256_load_pd(coefByTap + g), _mm256_set1_pd(x0)), tree));
+    }
 }
 
 bool CpuHasAvx2()
@@ -98,4 +178,18 @@ BranchDotFn BranchDotFor(BranchDotKind kind)
 #endif
     (void)kind;
     return ScalarDot;
+}
+
+AllBranchesFn AllBranchesFor(BranchDotKind kind)
+{
+#if defined(VELTO_HAS_AVX2)
+    if (kind == BranchDotKind::kAvx2 && BestBranchDotKind() == BranchDotKind::kAvx2)
+        return Avx2AllBranches;
+#endif
+#if defined(VELTO_HAS_SSE2)
+    if (kind != BranchDotKind::kScalar)
+        return Sse2AllBranches;
+#endif
+    (void)kind;
+    return ScalarAllBranches;
 }

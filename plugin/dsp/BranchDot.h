@@ -25,3 +25,17 @@ BranchDotKind BestBranchDotKind();
 BranchDotFn BranchDotFor(BranchDotKind kind);
 
 inline BranchDotFn BestBranchDot() { return BranchDotFor(BestBranchDotKind()); }
+
+// All branches of an interpolator on one history window at once, the
+// branches in the vector lanes: coefByTap holds tap t of branch p at
+// [t * 8 + p] (unused branches zero), and out[p] for p < factor (rounded up
+// to the lane width, at most 8) receives
+//   coefByTap[p] * x0 + BranchDot(branch p from tap 1, window + 1, taps - 1),
+// the same value, bit for bit, as BranchOutput on that branch. The window is
+// read from index 1 on; x0 is the newest value. [audio thread]
+using AllBranchesFn = void (*)(const double* coefByTap, double x0, const double* window, int taps,
+                               int factor, double* out);
+
+AllBranchesFn AllBranchesFor(BranchDotKind kind);
+
+inline AllBranchesFn BestAllBranches() { return AllBranchesFor(BestBranchDotKind()); }

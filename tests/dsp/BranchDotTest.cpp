@@ -48,3 +48,43 @@ TEST(BranchDot, EveryFormMatchesTheScalarFormBitForBit)
     }
     EXPECT_EQ(BestBranchDot(), BranchDotFor(BestBranchDotKind()));
 }
+
+// The interpolator's all-branches form against branch-by-branch
+// BranchOutput on rows gathered from the same taps: every factor, every
+// branch length, bit for bit.
+TEST(BranchDot, AllBranchesInLanesMatchEachBranchAlone)
+{
+    constexpr int kStride = PolyphaseLayout::kMaxFactor;
+    constexpr int kMaxTaps = PolyphaseLayout::kMaxBranchTaps;
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    std::uniform_int_distribution<int> octave(-20, 20);
+    alignas(32) static double byTap[kMaxTaps * kStride];
+    double window[kMaxTaps];
+    for (double& v : byTap)
+        v = std::ldexp(mantissa(rng), octave(rng));
+    for (double& v : window)
+        v = std::ldexp(mantissa(rng), octave(rng));
+    const double x0 = window[0];
+
+    for (BranchDotKind kind : {BranchDotKind::kScalar, BranchDotKind::kSse2, BranchDotKind::kAvx2})
+    {
+        const AllBranchesFn all = AllBranchesFor(kind);
+        for (int factor = 1; factor <= kStride; ++factor)
+            for (int taps = 1; taps <= kMaxTaps; ++taps)
+            {
+                double out[kStride] = {};
+                all(byTap, x0, window, taps, factor, out);
+                for (int p = 0; p < factor; ++p)
+                {
+                    double row[kMaxTaps];
+                    for (int t = 0; t < taps; ++t)
+                        row[t] = byTap[t * kStride + p];
+                    const double want = BranchOutput(row, x0, window, taps);
+                    EXPECT_TRUE(SameBits(want, out[p]))
+                        << "kind " << static_cast<int>(kind) << " factor " << factor << " taps " << taps
+                        << " branch " << p;
+                }
+            }
+    }
+}
