@@ -48,16 +48,24 @@ inline void LaneAllBranches(const double* coefByTap, double x0, const double* wi
     const double* x = window + 1;
     for (int g = 0; g < factor; g += W)
     {
-        V s[8];
-        for (V& v : s)
-            v = Splat(0.0);
+        // Named accumulators (not an array) so they stay in registers.
+        V s0 = Splat(0.0), s1 = s0, s2 = s0, s3 = s0, s4 = s0, s5 = s0, s6 = s0, s7 = s0;
+        const auto term = [&](int k) { return Mul(Load(c + k * kStride + g), Splat(x[k])); };
         int k = 0;
         for (; k + 8 <= n; k += 8)
-            for (int j = 0; j < 8; ++j)
-                s[j] = Add(s[j], Mul(Load(c + (k + j) * kStride + g), Splat(x[k + j])));
+        {
+            s0 = Add(s0, term(k));
+            s1 = Add(s1, term(k + 1));
+            s2 = Add(s2, term(k + 2));
+            s3 = Add(s3, term(k + 3));
+            s4 = Add(s4, term(k + 4));
+            s5 = Add(s5, term(k + 5));
+            s6 = Add(s6, term(k + 6));
+            s7 = Add(s7, term(k + 7));
+        }
         for (; k < n; ++k)
-            s[0] = Add(s[0], Mul(Load(c + k * kStride + g), Splat(x[k])));
-        const V tree = Add(Add(Add(s[0], s[1]), Add(s[2], s[3])), Add(Add(s[4], s[5]), Add(s[6], s[7])));
+            s0 = Add(s0, term(k));
+        const V tree = Add(Add(Add(s0, s1), Add(s2, s3)), Add(Add(s4, s5), Add(s6, s7)));
         Store(out + g, Add(Mul(Load(coefByTap + g), Splat(x0)), tree));
     }
 }
@@ -118,6 +126,8 @@ __attribute__((target("avx2"))) double Avx2Dot(const double* c, const double* x,
     return ((s[0] + s[1]) + (s[2] + s[3])) + ((s[4] + s[5]) + (s[6] + s[7]));
 }
 
+// LaneAllBranches written out for 256-bit lanes (a template would not take
+// the AVX2 target of this function).
 __attribute__((target("avx2"))) void Avx2AllBranches(const double* coefByTap, double x0,
                                                      const double* window, int taps, int factor,
                                                      double* out)
@@ -127,18 +137,25 @@ __attribute__((target("avx2"))) void Avx2AllBranches(const double* coefByTap, do
     const double* x = window + 1;
     for (int g = 0; g < factor; g += 4)
     {
-        __m256d s[8];
-        for (__m256d& v : s)
-            v = _mm256_setzero_pd();
+        __m256d s0 = _mm256_setzero_pd(), s1 = s0, s2 = s0, s3 = s0, s4 = s0, s5 = s0, s6 = s0, s7 = s0;
+#define VELTO_TERM(k) _mm256_mul_pd(_mm256_load_pd(c + (k) * kStride + g), _mm256_set1_pd(x[k]))
         int k = 0;
         for (; k + 8 <= n; k += 8)
-            for (int j = 0; j < 8; ++j)
-                s[j] = _mm256_add_pd(
-                    s[j], _mm256_mul_pd(_mm256_load_pd(c + (k + j) * kStride + g), _mm256_set1_pd(x[k + j])));
+        {
+            s0 = _mm256_add_pd(s0, VELTO_TERM(k));
+            s1 = _mm256_add_pd(s1, VELTO_TERM(k + 1));
+            s2 = _mm256_add_pd(s2, VELTO_TERM(k + 2));
+            s3 = _mm256_add_pd(s3, VELTO_TERM(k + 3));
+            s4 = _mm256_add_pd(s4, VELTO_TERM(k + 4));
+            s5 = _mm256_add_pd(s5, VELTO_TERM(k + 5));
+            s6 = _mm256_add_pd(s6, VELTO_TERM(k + 6));
+            s7 = _mm256_add_pd(s7, VELTO_TERM(k + 7));
+        }
         for (; k < n; ++k)
-            s[0] = _mm256_add_pd(s[0], _mm256_mul_pd(_mm256_load_pd(c + k * kStride + g), _mm256_set1_pd(x[k])));
-        const __m256d tree = _mm256_add_pd(_mm256_add_pd(_mm256_add_pd(s[0], s[1]), _mm256_add_pd(s[2], s[3])),
-                                           _mm256_add_pd(_mm256_add_pd(s[4], s[5]), _mm256_add_pd(s[6], s[7])));
+            s0 = _mm256_add_pd(s0, VELTO_TERM(k));
+#undef VELTO_TERM
+        const __m256d tree = _mm256_add_pd(_mm256_add_pd(_mm256_add_pd(s0, s1), _mm256_add_pd(s2, s3)),
+                                           _mm256_add_pd(_mm256_add_pd(s4, s5), _mm256_add_pd(s6, s7)));
         _mm256_storeu_pd(out + g,
                          _mm256_add_pd(_mm256_mul_pd(_mm256_load_pd(coefByTap + g), _mm256_set1_pd(x0)), tree));
     }
