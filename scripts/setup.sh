@@ -9,7 +9,7 @@ want_windows=1
 
 packages=(
   build-essential cmake pkg-config git
-  libgtest-dev googletest libbenchmark-dev
+  libgtest-dev googletest libbenchmark-dev valgrind
   libsndfile1-dev libpng-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev libx11-dev
   xvfb xauth
