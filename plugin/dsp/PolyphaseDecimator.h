@@ -38,7 +38,7 @@ public:
         h[pos] = u;
         h[pos + kTaps] = u;
 
-        accumulator_ += BranchOutput(coef_[k], u, h + pos, layout_.branchTaps);
+        accumulator_ += BranchOutput(dot_, coef_[k], u, h + pos, layout_.branchTaps);
         branch_ = (branch_ + 1 == layout_.factor) ? 0 : branch_ + 1;
     }
 
@@ -60,6 +60,7 @@ private:
     static constexpr int kTaps = PolyphaseLayout::kMaxBranchTaps;
 
     PolyphaseLayout layout_;
+    BranchDotFn dot_ = BestBranchDot();
     int branch_ = 0;
     double accumulator_ = 0.0;
     int writePos_[PolyphaseLayout::kMaxFactor] = {};

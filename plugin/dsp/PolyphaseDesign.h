@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BranchDot.h"
+
 // Branch layout shared by the polyphase interpolator and decimator.
 struct PolyphaseLayout
 {
@@ -50,4 +52,11 @@ inline double BranchDot(const double* c, const double* x, int taps)
 inline double BranchOutput(const double* c, double x0, const double* window, int taps)
 {
     return c[0] * x0 + BranchDot(c + 1, window + 1, taps - 1);
+}
+
+// The same with a vector form of the dot product (BranchDot.h), which gives
+// the same result bit for bit. [audio thread]
+inline double BranchOutput(BranchDotFn dot, const double* c, double x0, const double* window, int taps)
+{
+    return c[0] * x0 + dot(c + 1, window + 1, taps - 1);
 }

@@ -10,6 +10,9 @@ void PolyphaseInterpolator::Design(int totalTaps, double cutoff, int factor)
     layout_ = DesignPolyphaseBranches(coef_, totalTaps, cutoff, factor);
     gain_ = layout_.factor;
     readIndex_ = 0;
+    for (int t = 0; t < kTaps; ++t)
+        for (int p = 0; p < PolyphaseLayout::kMaxFactor; ++p)
+            coefByTap_[t * PolyphaseLayout::kMaxFactor + p] = coef_[p][t];
 }
 
 void PolyphaseInterpolator::Push(double x)
@@ -18,8 +21,6 @@ void PolyphaseInterpolator::Push(double x)
     history_[writePos_] = x;
     history_[writePos_ + kTaps] = x;
 
-    const double* window = history_ + writePos_;
-    for (int p = 0; p < layout_.factor; ++p)
-        output_[p] = BranchOutput(coef_[p], x, window, layout_.branchTaps);
+    allBranches_(coefByTap_, x, history_ + writePos_, layout_.branchTaps, layout_.factor, output_);
     readIndex_ = 0;
 }

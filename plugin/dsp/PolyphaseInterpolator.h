@@ -23,7 +23,7 @@
 // never allocate. Every branch sees the same input, so one history serves
 // them all. It is a doubled ring: each sample is written at p and p + 64, so
 // the newest 64 samples are always one contiguous window (newest first) and
-// each branch is a plain, vectorisable dot product.
+// the branches run side by side in vector lanes over it (BranchDot.h).
 class PolyphaseInterpolator
 {
 public:
@@ -57,10 +57,14 @@ private:
     static constexpr int kTaps = PolyphaseLayout::kMaxBranchTaps;
 
     PolyphaseLayout layout_;
+    AllBranchesFn allBranches_ = BestAllBranches();
     int readIndex_ = 0;
     double gain_ = 2.0;
     int writePos_ = 0;
     double output_[PolyphaseLayout::kMaxFactor] = {};
     double coef_[PolyphaseLayout::kMaxFactor][kTaps] = {};
+    // The same taps ordered tap by tap, the branches side by side, so that
+    // vector lanes run the branches together.
+    alignas(32) double coefByTap_[kTaps * PolyphaseLayout::kMaxFactor] = {};
     double history_[2 * kTaps] = {};
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "FastExp.h"
 #include "ModulationTable.h"
@@ -152,13 +153,33 @@ void SaturationCore::DesignSections()
     const auto presenceHz = [fs](double f) { return std::clamp(f, 0.1, 0.4999 * fs); };
     presence_[0].Design(presenceHz((1.0 + 0.0005 * k) * M(7)), fs);
     presence_[1].Design(presenceHz((1.0 - 0.0005 * k) * M(7)), fs);
+
+    // Coefficients into the lanes; the states stay where they are.
+    for (int c = 0; c < 2; ++c)
+    {
+        for (auto [from, to] : {std::pair{&lowBoostFilter_[c], &lowBoostPair_},
+                                std::pair{&highBoostFilter_[c], &highBoostPair_},
+                                std::pair{&presence_[c], &presencePair_}})
+        {
+            to->b0[c] = from->b0;
+            to->a1[c] = from->a1;
+        }
+        for (auto [from, to] : {std::pair{&highPeak_[c], &highPeakPair_}, std::pair{&lowPeak_[c], &lowPeakPair_},
+                                std::pair{&eqHighpass_[c], &eqHighpassPair_}})
+        {
+            to->b0[c] = from->b0;
+            to->b1[c] = from->b1;
+            to->b2[c] = from->b2;
+            to->a1[c] = from->a1;
+            to->a2[c] = from->a2;
+        }
+    }
 }
 
 void SaturationCore::ClearHistories()
 {
-    for (BiquadSection* s : {&eqHighpass_[0], &eqHighpass_[1], &lowPeak_[0], &lowPeak_[1],
-                             &highPeak_[0], &highPeak_[1]})
-        s->ClearMemory();
+    for (BiquadPair* s : {&eqHighpassPair_, &lowPeakPair_, &highPeakPair_})
+        s->Clear();
     for (SaturationStage& s : stage_)
         s.Clear();
     for (int c = 0; c < 2; ++c)
@@ -203,15 +224,17 @@ void SaturationCore::Process(double& a, double& b)
     double out[2] = {gl * u + gh * p + xl * gl * v + xh * gh * q,
                      xl * gl * u + gl * v + xh * gh * p + gh * q};
 
-    const bool presenceOn = M(10) != 0.0;
-    for (int c = 0; c < 2; ++c)
+    // Boosts, presence and the fixed equaliser, both channels in one pass.
     {
-        double s = out[c];
-        s += lowBoostFilter_[c].Process(s) * lowBoost_;
-        s += (s - highBoostFilter_[c].Process(s)) * highBoost_;
-        const double presence = presenceOn ? (s - presence_[c].Process(s)) * presenceGain_ : 0.0;
-        s = eqHighpass_[c].ProcessDF1(lowPeak_[c].ProcessDF1(highPeak_[c].ProcessDF1(s)));
-        out[c] = s + presence;
+        const bool presenceOn = M(10) != 0.0;
+        Lanes2 s = Lanes2::Of(out[0], out[1]);
+        s = s + lowBoostPair_.Process(s) * Lanes2::Of(lowBoost_, lowBoost_);
+        s = s + (s - highBoostPair_.Process(s)) * Lanes2::Of(highBoost_, highBoost_);
+        const Lanes2 presence = presenceOn ? (s - presencePair_.Process(s)) * Lanes2::Of(presenceGain_, presenceGain_)
+                                           : Lanes2::Of(0.0, 0.0);
+        s = eqHighpassPair_.Process(lowPeakPair_.Process(highPeakPair_.Process(s))) + presence;
+        out[0] = s.A();
+        out[1] = s.B();
     }
 
     if (hissEnabled_ && model_->hasNoise)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BiquadSection.h"
+#include "Lanes2.h"
 #include "NoiseGenerator.h"
 #include "OnePoleLowpass.h"
 #include "SaturationModels.h"
@@ -110,8 +111,14 @@ private:
     double memA1_ = 1.0, memA2_ = 0.1, memB1_ = 1.0, memB3_ = 0.01;
 
     SaturationStage stage_[4];  // low A, low B, high A, high B
-    OnePoleLowpass split_[2], lowBoostFilter_[2], highBoostFilter_[2], presence_[2];
+    OnePoleLowpass split_[2];
+    // The output filters of both channels run side by side: designed per
+    // channel in the sections below, run (and holding their state) in the
+    // pairs, one channel per lane.
+    OnePoleLowpass lowBoostFilter_[2], highBoostFilter_[2], presence_[2];
     BiquadSection highPeak_[2], lowPeak_[2], eqHighpass_[2];
+    OnePolePair lowBoostPair_, highBoostPair_, presencePair_;
+    BiquadPair highPeakPair_, lowPeakPair_, eqHighpassPair_;
     NoiseGenerator noise_[2];
 
     double lagAbs_[2] = {}, lagState_[2] = {};

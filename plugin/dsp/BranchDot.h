@@ -1,0 +1,41 @@
+#pragma once
+
+// Vector forms of BranchDot (PolyphaseDesign.h), chosen once at run time.
+//
+// Every form keeps the scalar form's eight partial sums s0..s7 (lane j of the
+// vectors holds s_j), adds the leftover taps to s0 in order and combines the
+// sums in the same tree, ((s0+s1)+(s2+s3))+((s4+s5)+(s6+s7)); without fused
+// multiply-adds each lane does the scalar arithmetic, so every form returns
+// the scalar result bit for bit.
+//
+// AVX2 is offered on x86-64 only (the 32-bit Windows stack is not kept
+// 32-byte aligned for spilled 256-bit registers); SSE2 on any x86 build that
+// targets it; the scalar form everywhere else.
+using BranchDotFn = double (*)(const double* c, const double* x, int taps);
+
+enum class BranchDotKind { kScalar, kSse2, kAvx2 };
+
+// The fastest form this CPU runs; picked on the first call (a CPUID query),
+// so make that call outside the audio thread, e.g. from a constructor.
+// [any thread]
+BranchDotKind BestBranchDotKind();
+
+// The form of the given kind, or the scalar form where that kind is not
+// built or not supported by this CPU. [any thread]
+BranchDotFn BranchDotFor(BranchDotKind kind);
+
+inline BranchDotFn BestBranchDot() { return BranchDotFor(BestBranchDotKind()); }
+
+// All branches of an interpolator on one history window at once, the
+// branches in the vector lanes: coefByTap holds tap t of branch p at
+// [t * 8 + p] (unused branches zero), and out[p] for p < factor (rounded up
+// to the lane width, at most 8) receives
+//   coefByTap[p] * x0 + BranchDot(branch p from tap 1, window + 1, taps - 1),
+// the same value, bit for bit, as BranchOutput on that branch. The window is
+// read from index 1 on; x0 is the newest value. [audio thread]
+using AllBranchesFn = void (*)(const double* coefByTap, double x0, const double* window, int taps,
+                               int factor, double* out);
+
+AllBranchesFn AllBranchesFor(BranchDotKind kind);
+
+inline AllBranchesFn BestAllBranches() { return AllBranchesFor(BestBranchDotKind()); }

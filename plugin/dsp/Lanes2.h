@@ -1,0 +1,83 @@
+#pragma once
+
+// Two doubles handled together: channels A and B of the saturation core in
+// the two lanes of one SSE2 register where the target has SSE2, a pair of
+// plain doubles otherwise. Each lane does exactly the scalar arithmetic (no
+// fused multiply-adds), so a chain written with Lanes2 gives each channel the
+// result of the same chain written per channel, bit for bit.
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+
+struct Lanes2
+{
+    __m128d v;
+
+    static Lanes2 Of(double a, double b) { return {_mm_set_pd(b, a)}; }
+    static Lanes2 Load(const double* p) { return {_mm_loadu_pd(p)}; }
+    void Store(double* p) const { _mm_storeu_pd(p, v); }
+    double A() const { return _mm_cvtsd_f64(v); }
+    double B() const { return _mm_cvtsd_f64(_mm_unpackhi_pd(v, v)); }
+};
+
+inline Lanes2 operator+(Lanes2 x, Lanes2 y) { return {_mm_add_pd(x.v, y.v)}; }
+inline Lanes2 operator-(Lanes2 x, Lanes2 y) { return {_mm_sub_pd(x.v, y.v)}; }
+inline Lanes2 operator*(Lanes2 x, Lanes2 y) { return {_mm_mul_pd(x.v, y.v)}; }
+#else
+struct Lanes2
+{
+    double a, b;
+
+    static Lanes2 Of(double a, double b) { return {a, b}; }
+    static Lanes2 Load(const double* p) { return {p[0], p[1]}; }
+    void Store(double* p) const { p[0] = a, p[1] = b; }
+    double A() const { return a; }
+    double B() const { return b; }
+};
+
+inline Lanes2 operator+(Lanes2 x, Lanes2 y) { return {x.a + y.a, x.b + y.b}; }
+inline Lanes2 operator-(Lanes2 x, Lanes2 y) { return {x.a - y.a, x.b - y.b}; }
+inline Lanes2 operator*(Lanes2 x, Lanes2 y) { return {x.a * y.a, x.b * y.b}; }
+#endif
+
+// Per-lane state of a first-order low-pass pair (OnePoleLowpass's
+// arithmetic): y = b0 * x + a1 * y. [audio thread]
+struct OnePolePair
+{
+    double b0[2] = {1.0, 1.0};
+    double a1[2] = {};
+    double y[2] = {};
+
+    Lanes2 Process(Lanes2 x)
+    {
+        const Lanes2 out = Lanes2::Load(b0) * x + Lanes2::Load(a1) * Lanes2::Load(y);
+        out.Store(y);
+        return out;
+    }
+};
+
+// A pair of second-order sections in direct form I (BiquadSection's
+// ProcessDF1 arithmetic, term by term in the same order). [audio thread]
+struct BiquadPair
+{
+    double b0[2] = {1.0, 1.0}, b1[2] = {}, b2[2] = {}, a1[2] = {}, a2[2] = {};
+    double x1[2] = {}, x2[2] = {}, y1[2] = {}, y2[2] = {};
+
+    Lanes2 Process(Lanes2 x)
+    {
+        const Lanes2 px1 = Lanes2::Load(x1), px2 = Lanes2::Load(x2);
+        const Lanes2 py1 = Lanes2::Load(y1), py2 = Lanes2::Load(y2);
+        const Lanes2 y = Lanes2::Load(b0) * x + Lanes2::Load(b1) * px1 + Lanes2::Load(b2) * px2
+                         - Lanes2::Load(a1) * py1 - Lanes2::Load(a2) * py2;
+        px1.Store(x2);
+        x.Store(x1);
+        py1.Store(y2);
+        y.Store(y1);
+        return y;
+    }
+
+    void Clear()
+    {
+        x1[0] = x1[1] = x2[0] = x2[1] = 0.0;
+        y1[0] = y1[1] = y2[0] = y2[1] = 0.0;
+    }
+};
