@@ -13,6 +13,7 @@ packages=(
   libsndfile1-dev libpng-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev libx11-dev
   xvfb xauth
+  clang libclang-rt-dev
 )
 # Real hosts for the Linux modules: Ardour 7 (scanners and headless render)
 # and other VST2 plug-ins to compare against.

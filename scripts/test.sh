@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Linux tests (with the modules in
 # Debian's Ardour), the same tests under AddressSanitizer +
-# UndefinedBehaviorSanitizer, and the Windows cross-builds with their module
-# tests under Wine.
+# UndefinedBehaviorSanitizer, the fuzz targets for a bounded time, and the
+# Windows cross-builds with their module tests under Wine.
 # Usage: scripts/test.sh [--quick]   (--quick skips the sanitizer and Windows builds)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,6 +25,11 @@ if [ "$quick" = 0 ]; then
   cmake --preset linux-asan >/dev/null
   cmake --build --preset linux-asan -j"$jobs"
   ctest --preset linux-asan -j"$jobs"
+
+  step "Fuzz targets (clang, libFuzzer), each run for a bounded time"
+  cmake --preset linux-fuzz >/dev/null
+  cmake --build --preset linux-fuzz -j"$jobs" --target velto_fuzz_targets
+  ctest --preset linux-fuzz
 
   for target in win64 win32; do
     step "Windows cross-build and module tests under Wine: $target"
