@@ -145,6 +145,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "velto-render: %s\n", error.c_str());
     return kExitFailure;
   }
+  if (!Velto::RateSupported(input.sampleRate))
+    std::fprintf(stderr, "velto-render: warning: Velto works from %g to %g Hz; at %g Hz the audio passes through unprocessed\n",
+                 Velto::kMinSampleRate, Velto::kMaxSampleRate, input.sampleRate);
 
   // Preset, then the single settings in the order given.
   if (!options.preset.empty()) {
