@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Linux tests (with the modules in
 # Debian's Ardour), the same tests under AddressSanitizer +
-# UndefinedBehaviorSanitizer, the fuzz targets for a bounded time, and the
+# UndefinedBehaviorSanitizer, the thread tests under ThreadSanitizer, the
+# fuzz targets for a bounded time, and the
 # Windows cross-builds with their module tests under Wine.
 # Usage: scripts/test.sh [--quick]   (--quick skips the sanitizer and Windows builds)
 set -euo pipefail
@@ -25,6 +26,11 @@ if [ "$quick" = 0 ]; then
   cmake --preset linux-asan >/dev/null
   cmake --build --preset linux-asan -j"$jobs"
   ctest --preset linux-asan -j"$jobs"
+
+  step "Thread tests under ThreadSanitizer"
+  cmake --preset linux-tsan >/dev/null
+  cmake --build --preset linux-tsan -j"$jobs" --target velto_thread_tests
+  ctest --preset linux-tsan
 
   step "Fuzz targets (clang, libFuzzer), each run for a bounded time"
   cmake --preset linux-fuzz >/dev/null
