@@ -14,8 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "Vst2Host.h"
-#include "Vst3Host.h"
+#include "ModuleRig.h"
 
 using namespace vst3;
 
@@ -32,15 +31,8 @@ bool Finite(const std::vector<float>& v) {
 }  // namespace
 
 TEST(Threads, Vst2AudioAutomationStateAndProgramsAtOnce) {
-  std::string error;
-  auto module = Vst2Module::Open(VELTO_VST2_MODULE, &error);
-  ASSERT_TRUE(module) << error;
-  auto plug = Vst2Instance::Create(module, &error);
-  ASSERT_TRUE(plug) << error;
-  plug->Dispatch(vst2::effOpen);
-  plug->Dispatch(vst2::effSetSampleRate, 0, 0, nullptr, 48000.0f);
-  plug->Dispatch(vst2::effSetBlockSize, 0, kBlock);
-  plug->Dispatch(vst2::effMainsChanged, 0, 1);
+  auto plug = ReadyVst2(48000.0, kBlock);
+  ASSERT_TRUE(plug);
 
   std::atomic<int> controlsDone(0), nonFinite(0), blocks(0);
   std::thread audio([&] {
@@ -84,29 +76,12 @@ TEST(Threads, Vst2AudioAutomationStateAndProgramsAtOnce) {
 }
 
 TEST(Threads, Vst3AudioAutomationStateAndProgramsAtOnce) {
-  std::string error;
-  auto module = Vst3Module::Load(VELTO_VST3_BUNDLE, &error);
-  ASSERT_TRUE(module) << error;
-  IPluginFactory* factory = module->Factory();
-  ASSERT_TRUE(factory);
-  PClassInfo info{};
-  ASSERT_EQ(factory->getClassInfo(0, &info), kResultOk);
-  void* obj = nullptr;
-  ASSERT_EQ(factory->createInstance(info.cid, IComponent::iid.bytes, &obj), kResultOk);
-  factory->release();
-  auto* comp = static_cast<IComponent*>(obj);
-  Vst3HostApplication app;
-  Vst3ComponentHandler handler;
-  IAudioProcessor* proc = nullptr;
-  IEditController* ctrl = nullptr;
-  ASSERT_EQ(comp->initialize(&app), kResultOk);
-  comp->queryInterface(IAudioProcessor::iid.bytes, reinterpret_cast<void**>(&proc));
-  comp->queryInterface(IEditController::iid.bytes, reinterpret_cast<void**>(&ctrl));
-  ASSERT_TRUE(proc && ctrl);
-  ctrl->setComponentHandler(&handler);
-  ProcessSetup setup{kRealtime, kSample32, kBlock, 48000.0};
-  ASSERT_EQ(proc->setupProcessing(setup), kResultOk);
-  comp->setActive(1);
+  Vst3Rig rig;
+  ASSERT_TRUE(rig.Initialize());
+  ASSERT_TRUE(rig.Setup(48000.0, kBlock));
+  IAudioProcessor* proc = rig.proc;
+  IEditController* ctrl = rig.ctrl;
+  rig.comp->setActive(1);
   proc->setProcessing(1);
 
   std::atomic<int> controlsDone(0), nonFinite(0), blocks(0);
@@ -115,10 +90,6 @@ TEST(Threads, Vst3AudioAutomationStateAndProgramsAtOnce) {
     for (int i = 0; i < kBlock; ++i) inL[i] = inR[i] = static_cast<float>(0.5 * std::sin(0.05 * i));
     float* in[] = {inL.data(), inR.data()};
     float* out[] = {outL.data(), outR.data()};
-    AudioBusBuffers inBus{}, outBus{};
-    inBus.numChannels = outBus.numChannels = 2;
-    inBus.channelBuffers32 = in;
-    outBus.channelBuffers32 = out;
     for (int n = 0; controlsDone.load() < 2; ++n) {
       // The host's automation reaches the audio side through the queue:
       // every parameter, the bypass and now and then a program.
@@ -126,14 +97,7 @@ TEST(Threads, Vst3AudioAutomationStateAndProgramsAtOnce) {
       for (int p = 0; p < kParams; ++p) changes.Add(static_cast<ParamID>(p), ((n + p) % 9) / 8.0);
       changes.Add(0x62706173 /* bypass */, n % 7 == 0 ? 1.0 : 0.0);
       if (n % 5 == 0) changes.Add(0x70727374 /* program */, ((n / 5) % 20 + 0.5) / 20.0);
-      ProcessData data{};
-      data.symbolicSampleSize = kSample32;
-      data.numSamples = kBlock;
-      data.numInputs = data.numOutputs = 1;
-      data.inputs = &inBus;
-      data.outputs = &outBus;
-      data.inputParameterChanges = &changes;
-      proc->process(data);
+      rig.Run(in, out, kBlock, &changes);
       if (!Finite(outL) || !Finite(outR)) ++nonFinite;
       ++blocks;
     }
@@ -166,12 +130,8 @@ TEST(Threads, Vst3AudioAutomationStateAndProgramsAtOnce) {
   EXPECT_GT(blocks.load(), 0);
 
   proc->setProcessing(0);
-  comp->setActive(0);
-  ctrl->setComponentHandler(nullptr);
-  comp->terminate();
-  ctrl->release();
-  proc->release();
-  EXPECT_EQ(comp->release(), 0u);
-  EXPECT_EQ(app.References(), 0);
-  EXPECT_EQ(handler.References(), 0);
+  rig.comp->setActive(0);
+  EXPECT_EQ(rig.Close(), 0u);
+  EXPECT_EQ(rig.app.References(), 0);
+  EXPECT_EQ(rig.handler.References(), 0);
 }
