@@ -12,7 +12,7 @@ packages=(
   libgtest-dev googletest libbenchmark-dev
   libsndfile1-dev libpng-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev libx11-dev
-  xvfb xauth
+  xvfb xauth valgrind
   clang libclang-rt-dev
 )
 # Real hosts for the Linux modules: Ardour 7 (scanners and headless render)
