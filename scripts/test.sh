@@ -2,7 +2,7 @@
 # Builds everything and runs every test: the Linux tests (with the modules in
 # Debian's Ardour), the same tests under AddressSanitizer +
 # UndefinedBehaviorSanitizer, the thread tests under ThreadSanitizer, the
-# fuzz targets for a bounded time, and the
+# fuzz targets over a fixed number of inputs each, and the
 # Windows cross-builds with their module tests under Wine.
 # Usage: scripts/test.sh [--quick]   (--quick skips the sanitizer and Windows builds)
 set -euo pipefail
@@ -32,7 +32,7 @@ if [ "$quick" = 0 ]; then
   cmake --build --preset linux-tsan -j"$jobs" --target velto_thread_tests
   ctest --preset linux-tsan
 
-  step "Fuzz targets (clang, libFuzzer), each run for a bounded time"
+  step "Fuzz targets (clang, libFuzzer), a fixed number of inputs each"
   cmake --preset linux-fuzz >/dev/null
   cmake --build --preset linux-fuzz -j"$jobs" --target velto_fuzz_targets
   ctest --preset linux-fuzz
