@@ -157,8 +157,10 @@ class Velto : public PluginBinding {
   int hpQ_ = 1, rollOff_ = 0, eqMode_ = 0, hpMode_ = 0;
   int model_ = 17, modelCopy_ = 17;
 
+  friend struct VeltoMemoryProbe;  // tests: puts a filter memory out of range
   bool rateSupported_ = true;
   int recoveries_ = 0;
+  SaturationCore pristineCore_;  // the core as built, before any audio: every memory clear
 
   // Click suppression after switches.
   bool fadeIn_ = true;

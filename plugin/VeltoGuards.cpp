@@ -30,15 +30,21 @@ bool Velto::OutputSane(double** outputs, int frames) const {
 
 // The block goes out as silence; every recursive memory of the chain is
 // cleared (the resampling filters and dry lines hold only limited input and
-// empty themselves within a block or two), and the output fades in again
-// from silence over 0.1 s, so the instance is back to normal at once.
+// empty themselves within a dozen samples, so at most one more block goes out
+// silent), and the output fades in again from silence over 0.1 s.
 void Velto::Recover(double** outputs, int frames) {
   ++recoveries_;
   for (int c = 0; c < 2; ++c)
     for (int i = 0; i < frames; ++i) outputs[c][i] = 0.0;
   for (OnePoleLowpass& section : split_) section.Clear();
   for (BiquadSection& section : hp_) section.ClearMemory();
-  core_.SetModel(kOversampling * GetSampleRate(), model_);  // clears the core's histories, keeps drive and feedback
+  // The core starts again as built (a plain copy, no allocation), then takes
+  // the rate, the model and the current settings back.
+  core_ = pristineCore_;
+  core_.SetModel(kOversampling * GetSampleRate(), model_);
+  core_.SetInputGain(inGain_);
+  core_.SetDrive(driveGain_);
+  core_.SetFeedback(feedback_);
   UpdateBandGains();
   fadeTime_ = 0.1;
   fadeIn_ = true;

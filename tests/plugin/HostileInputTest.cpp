@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 
+#include "AllocationCounter.h"
 #include "VeltoRig.h"
 
 namespace {
@@ -93,6 +94,50 @@ TEST(SampleRates, BackAtASupportedRateTheChainRunsAgain) {
   for (int i = 4800; i < 9600; ++i) peak = std::max(peak, std::fabs(rig.outL[i]));
   EXPECT_GT(peak, 0.2);
   EXPECT_LT(peak, 2.0);
+}
+
+// Reaches into the chain the way a numerical fault would.
+struct VeltoMemoryProbe {
+  static void Poison(Velto& fx) {
+    fx.hp_[0].y1 = fx.hp_[0].w1 = 1e300;
+    fx.split_[0].y = std::numeric_limits<double>::infinity();
+  }
+};
+
+TEST(OutputGuard, AChainOutOfRangeGoesSilentClearsItsMemoriesAndFadesBackIn) {
+  VeltoRig rig(48000.0, 512, 3), clean(48000.0, 512, 3);
+  rig.SettleFade();
+  clean.SettleFade();
+  const std::vector<double> in = Sine(440.0, 48000.0, 24000, 0.5);
+  const std::vector<double> first(in.begin(), in.begin() + 512), rest(in.begin() + 512, in.end());
+  rig.Run(first, first);
+  clean.Run(first, first);
+  VeltoMemoryProbe::Poison(*rig.fx);
+  std::vector<double> outL(1024), outR(1024);
+  {
+    AllocationCounter counter;  // the guard runs on the audio thread
+    double* ins[] = {const_cast<double*>(rest.data()), const_cast<double*>(rest.data())};
+    double* outs[] = {outL.data(), outR.data()};
+    rig.fx->Process(ins, outs, 512);  // blocks as the clean twin has them
+    ins[0] += 512, ins[1] += 512, outs[0] += 512, outs[1] += 512;
+    rig.fx->Process(ins, outs, 512);
+    EXPECT_EQ(counter.Count(), 0);
+  }
+  const std::vector<double> later(rest.begin() + 1024, rest.end());
+  rig.Run(later, later);
+  rig.outL.insert(rig.outL.begin(), outL.begin(), outL.end());
+  rig.outR.insert(rig.outR.begin(), outR.begin(), outR.end());
+  clean.Run(rest, rest);
+  EXPECT_TRUE(AllFinite(rig.outL) && AllFinite(rig.outR));
+  // The block that went wrong goes out silent, and the next one too when the
+  // decimator still holds a few wrong samples; then the fade starts from silence.
+  const int silent = 512 * rig.fx->Recoveries();
+  EXPECT_TRUE(silent == 512 || silent == 1024) << silent;
+  for (int i = 0; i < silent; ++i) ASSERT_EQ(rig.outL[i], 0.0) << i;
+  EXPECT_LE(std::fabs(rig.outL[silent + 100]), 101.0 / 4800);  // 100 samples into a 0.1 s fade: at most g
+  // Afterwards only the hiss tells it from an instance that never went wrong.
+  EXPECT_LT(MaxDiff(rig.outL, clean.outL, silent + 4801, rest.size()), 1e-3);
+  EXPECT_FALSE(rig.fx->FadeActive());
 }
 
 TEST(Extremes, RandomCornersAtEveryRateStayFiniteAndNeverTripTheOutputGuard) {
