@@ -18,9 +18,6 @@ double DbToGain(double db) { return std::exp(db * kDbToLog); }
 // The drive's channel mismatch widens the left band split by this factor.
 double MismatchFactor(const SaturationCore& core) { return 1.0 + 0.01 * core.GetModelValue(27); }
 
-// Non-finite host samples would stay in every filter memory for good; they
-// enter the chain as silence instead.
-inline double Finite(double x) { return std::isfinite(x) ? x : 0.0; }
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -29,6 +26,7 @@ inline double Finite(double x) { return std::isfinite(x) ? x : 0.0; }
 void Velto::Reset() {
   IEffectLock lock(Mutex());
   const double fs = GetSampleRate();
+  rateSupported_ = RateSupported(fs);
 
   for (int c = 0; c < 2; ++c) {
     inFollow_[c].Clear();
@@ -63,7 +61,8 @@ void Velto::Reset() {
     slowOut_[c].Configure(5.0, 3000.0, fs);
   }
 
-  GetParam(kHighFreq)->SetMax(fs * 0.5);
+  // A rate nothing is designed for keeps the range the last real rate gave.
+  if (rateSupported_) GetParam(kHighFreq)->SetMax(fs * 0.5);
 }
 
 void Velto::ArmFade(double seconds) {
@@ -306,6 +305,10 @@ double Velto::Highpass(int channel, double x) {
 
 void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
   ScopedDenormalGuard denormals;  // flush-to-zero, round toward zero, for this block
+  if (!rateSupported_) {
+    PassThroughUnprocessed(inputs, outputs, frames);
+    return;
+  }
 
   const double fs = GetSampleRate();
   double fadeLength = fs * fadeTime_;
@@ -315,8 +318,8 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
   double* outR = outputs[1];
 
   for (int i = 0; i < frames; ++i) {
-    const double x0 = Finite(inL[i]);
-    const double x1 = Finite(inR[i]);
+    const double x0 = LimitInput(inL[i]);
+    const double x1 = LimitInput(inR[i]);
     double yL, yR;
 
     if (bypass_) {
@@ -425,6 +428,7 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
     outR[i] = yR;
   }
 
+  if (!OutputSane(outputs, frames)) Recover(outputs, frames);
   HandOverMeters();
 }
 

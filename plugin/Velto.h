@@ -7,6 +7,7 @@
 // audio routine run under the framework's plug-in lock.
 
 #include <atomic>
+#include <cmath>
 
 #include "BiquadSection.h"
 #include "DryDelayLine.h"
@@ -76,6 +77,28 @@ class Velto : public PluginBinding {
   void OnPresetsChanged() override;        // [lock taken]
   void ProcessDouble(double** inputs, double** outputs, int frames) override;  // [audio thread, lock held]
 
+  // Guards against hostile input and host set-ups (VeltoGuards.cpp).
+  // Finite host samples beyond the input ceiling (+36 dBFS) are limited to
+  // it before the chain; non-finite ones enter as silence. No sane state of
+  // the chain sends anything beyond the output ceiling out: a block that
+  // does has its filter memories cleared and fades in again from silence.
+  static constexpr double kInputCeiling = 64.0;
+  static constexpr double kOutputCeiling = 1024.0;
+  // Rates the filters are designed for; at any other rate the input passes
+  // through unprocessed (as late as the reported latency).
+  static constexpr double kMinSampleRate = 8000.0;
+  static constexpr double kMaxSampleRate = 768000.0;
+  // A host sample as the chain takes it. Non-finite samples would stay in
+  // every filter memory for good, absurdly large ones ring in the high-pass
+  // for seconds. [audio thread]
+  static double LimitInput(double x) {
+    if (std::fabs(x) <= kInputCeiling) return x;
+    return std::isfinite(x) ? std::copysign(kInputCeiling, x) : 0.0;
+  }
+  static bool RateSupported(double rate) { return rate >= kMinSampleRate && rate <= kMaxSampleRate; }
+  bool Processing() const { return rateSupported_; }
+  int Recoveries() const { return recoveries_; }  // blocks the output guard silenced
+
   // Control indices the editor layout records; -1 while there is no editor.
   struct EditorLinks {
     int inputMeter[2] = {-1, -1};
@@ -123,6 +146,9 @@ class Velto : public PluginBinding {
   void BuildEditor();
   void HandOverMeters();
   double Highpass(int channel, double x);
+  void PassThroughUnprocessed(double** inputs, double** outputs, int frames);  // [audio thread]
+  bool OutputSane(double** outputs, int frames) const;                          // [audio thread]
+  void Recover(double** outputs, int frames);                                   // [audio thread]
 
   VeltoRandomSeed seed_;  // first member: seeds before the core is built
 
@@ -137,6 +163,11 @@ class Velto : public PluginBinding {
   bool bypass_ = false, hpOn_ = true, threeBand_ = true;
   int hpQ_ = 1, rollOff_ = 0, eqMode_ = 0, hpMode_ = 0;
   int model_ = 17, modelCopy_ = 17;
+
+  friend struct VeltoMemoryProbe;  // tests: puts a filter memory out of range
+  bool rateSupported_ = true;
+  int recoveries_ = 0;
+  SaturationCore pristineCore_;  // the core as built, before any audio: every memory clear
 
   // Click suppression after switches.
   bool fadeIn_ = true;

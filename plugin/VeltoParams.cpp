@@ -47,6 +47,7 @@ Velto::Velto(PluginBinding::InstanceInfo info)
   // The core starts without its pre/post stage and with hiss on.
   core_.SetPrePostAmount(0.0);
   core_.EnableQuantiserAndHiss(true);
+  pristineCore_ = core_;  // what the output guard starts the core again from
 
   // The model selector stays out of state and presets; one more parameter
   // object follows the declared ones.

@@ -19,11 +19,14 @@ packages=(
   libgtest-dev googletest libbenchmark-dev valgrind
   libsndfile1-dev libpng-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core libx11-dev
-  xvfb xauth
+  xvfb xauth valgrind
+  clang libclang-rt-dev
 )
 # Real hosts for the Linux modules: Ardour 7 (scanners and headless render)
 # and other VST2 plug-ins to compare against.
 packages+=(ardour lsp-plugins-vst zam-plugins)
+# What the prebuilt pluginval beside the checkout (../shared/testers) loads.
+packages+=(libasound2 libfreetype6 libpng16-16 zlib1g libbrotli1)
 if [ "$want_windows" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev dpkg-dev
              wine wine64 wine32:i386)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Linux tests (with the modules in
 # Debian's Ardour), the same tests under AddressSanitizer +
-# UndefinedBehaviorSanitizer, and the Windows cross-builds with their module
-# tests under Wine.
+# UndefinedBehaviorSanitizer, the thread tests under ThreadSanitizer, the
+# fuzz targets over a fixed number of inputs each, and the
+# Windows cross-builds with their module tests under Wine.
 # Usage: scripts/test.sh [--quick]   (--quick skips the sanitizer and Windows builds)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,6 +26,16 @@ if [ "$quick" = 0 ]; then
   cmake --preset linux-asan >/dev/null
   cmake --build --preset linux-asan -j"$jobs"
   ctest --preset linux-asan -j"$jobs"
+
+  step "Thread tests under ThreadSanitizer"
+  cmake --preset linux-tsan >/dev/null
+  cmake --build --preset linux-tsan -j"$jobs" --target velto_thread_tests
+  ctest --preset linux-tsan
+
+  step "Fuzz targets (clang, libFuzzer), a fixed number of inputs each"
+  cmake --preset linux-fuzz >/dev/null
+  cmake --build --preset linux-fuzz -j"$jobs" --target velto_fuzz_targets
+  ctest --preset linux-fuzz
 
   for target in win64 win32; do
     step "Windows cross-build and module tests under Wine: $target"

@@ -60,7 +60,7 @@ class Vst3MemoryStream : public Vst3HostObject<vst3::IBStream> {
   int readPiece_ = 0;
 };
 
-class Vst3ParamQueue : public Vst3HostObject<vst3::IParamValueQueue> {
+class Vst3ParamQueue final : public Vst3HostObject<vst3::IParamValueQueue> {
  public:
   explicit Vst3ParamQueue(vst3::ParamID id) : id_(id) {}
   vst3::ParamID VST3_API getParameterId() override { return id_; }

@@ -148,6 +148,9 @@ int main(int argc, char** argv) {
     return Usage(error);
 
   if (!fx.Prepare(sampleRate, options.block, channels, &error)) return Failure(error);
+  if (!Velto::RateSupported(sampleRate))
+    std::fprintf(stderr, "velto-render: warning: Velto works from %g to %g Hz; at %g Hz the audio passes through unprocessed\n",
+                 Velto::kMinSampleRate, Velto::kMaxSampleRate, sampleRate);
   // Preset, then the single settings in the order given.
   if (!options.preset.empty()) {
     const SetupStatus status = ApplyPreset(fx, velto.get(), options.preset, &error);
