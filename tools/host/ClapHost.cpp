@@ -4,11 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
+#include "SharedLibrary.h"
 
 // ---------------------------------------------------------------------------
 // Host record
@@ -133,23 +129,8 @@ void ClapMemoryStream::Wire() {
 
 std::shared_ptr<ClapModule> ClapModule::Load(const std::string& path, std::string* error) {
   std::shared_ptr<ClapModule> module(new ClapModule());
-#if defined(_WIN32)
-  HMODULE lib = LoadLibraryA(path.c_str());
-  if (!lib) {
-    if (error) *error = "cannot load " + path;
-    return nullptr;
-  }
-  module->handle_ = lib;
-#else
-  // A path without a slash would make dlopen search the library path.
-  const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
-  void* lib = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!lib) {
-    if (error) *error = std::string("cannot load ") + path + ": " + dlerror();
-    return nullptr;
-  }
-  module->handle_ = lib;
-#endif
+  module->handle_ = OpenSharedLibrary(path, error);
+  if (!module->handle_) return nullptr;
   module->entry_ = static_cast<const clap_plugin_entry_t*>(module->Symbol("clap_entry"));
   if (!module->entry_ || !module->entry_->init || !module->entry_->deinit || !module->entry_->get_factory) {
     if (error) *error = "the module has no clap_entry";
@@ -169,21 +150,11 @@ std::shared_ptr<ClapModule> ClapModule::Load(const std::string& path, std::strin
 
 ClapModule::~ClapModule() {
   if (entry_ && initialized_) entry_->deinit();
-  if (!handle_) return;
-#if defined(_WIN32)
-  FreeLibrary(static_cast<HMODULE>(handle_));
-#else
-  dlclose(handle_);
-#endif
+  CloseSharedLibrary(handle_);
 }
 
 void* ClapModule::Symbol(const char* name) const {
-  if (!handle_) return nullptr;
-#if defined(_WIN32)
-  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
-#else
-  return dlsym(handle_, name);
-#endif
+  return SharedLibrarySymbol(handle_, name);
 }
 
 const clap_plugin_factory_t* ClapModule::Factory() const {

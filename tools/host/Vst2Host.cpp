@@ -3,11 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
+#include "SharedLibrary.h"
 
 using namespace vst2;
 
@@ -15,37 +11,16 @@ using namespace vst2;
 // Module
 
 namespace {
-#if defined(_WIN32)
 VSTPluginMainProc FindEntry(void* handle, const char* name) {
-  FARPROC proc = GetProcAddress(static_cast<HMODULE>(handle), name);
-  // Through the generic function type, which converts to any other.
-  return reinterpret_cast<VSTPluginMainProc>(reinterpret_cast<void (*)()>(proc));
+  return reinterpret_cast<VSTPluginMainProc>(SharedLibrarySymbol(handle, name));
 }
-#else
-VSTPluginMainProc FindEntry(void* handle, const char* name) {
-  return reinterpret_cast<VSTPluginMainProc>(dlsym(handle, name));
-}
-#endif
 }  // namespace
 
 std::shared_ptr<Vst2Module> Vst2Module::Open(const std::string& path, std::string* error) {
   std::shared_ptr<Vst2Module> module(new Vst2Module);
   module->path_ = path;
-#if defined(_WIN32)
-  module->handle_ = LoadLibraryA(path.c_str());
-  if (!module->handle_) {
-    if (error) *error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
-    return nullptr;
-  }
-#else
-  module->handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!module->handle_) {
-    // The loader's message names the file itself.
-    const char* why = dlerror();
-    if (error) *error = why ? why : "cannot load " + path;
-    return nullptr;
-  }
-#endif
+  module->handle_ = OpenSharedLibrary(path, error);
+  if (!module->handle_) return nullptr;
   module->entry_ = FindEntry(module->handle_, "VSTPluginMain");
   module->legacy_ = FindEntry(module->handle_, "main");
   if (!module->entry_ && !module->legacy_) {
@@ -56,12 +31,7 @@ std::shared_ptr<Vst2Module> Vst2Module::Open(const std::string& path, std::strin
 }
 
 Vst2Module::~Vst2Module() {
-  if (!handle_) return;
-#if defined(_WIN32)
-  FreeLibrary(static_cast<HMODULE>(handle_));
-#else
-  dlclose(handle_);
-#endif
+  CloseSharedLibrary(handle_);
 }
 
 // ---------------------------------------------------------------------------

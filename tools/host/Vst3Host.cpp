@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "SharedLibrary.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include <dlfcn.h>
 #include <sys/stat.h>
 #endif
 
@@ -147,12 +148,8 @@ std::shared_ptr<Vst3Module> Vst3Module::Load(const std::string& path, std::strin
     module->libraryPath_ = path + "\\Contents\\x86-win\\" + name + ".vst3";
 #endif
   }
-  HMODULE lib = LoadLibraryA(module->libraryPath_.c_str());
-  if (!lib) {
-    if (error) *error = "cannot load " + module->libraryPath_;
-    return nullptr;
-  }
-  module->handle_ = lib;
+  module->handle_ = OpenSharedLibrary(module->libraryPath_, error);
+  if (!module->handle_) return nullptr;
   if (auto init = reinterpret_cast<InitFn>(module->Symbol("InitDll"))) {
     if (!init()) {
       if (error) *error = "InitDll failed";
@@ -161,13 +158,8 @@ std::shared_ptr<Vst3Module> Vst3Module::Load(const std::string& path, std::strin
   }
 #else
   module->libraryPath_ = path + "/Contents/x86_64-linux/" + name + ".so";
-  void* lib = dlopen(module->libraryPath_.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!lib) {
-    // The loader's message names the library itself.
-    const char* why = dlerror();
-    if (error) *error = why ? why : "cannot load " + module->libraryPath_;
-    return nullptr;
-  }
+  void* lib = OpenSharedLibrary(module->libraryPath_, error);
+  if (!lib) return nullptr;
   module->handle_ = lib;
   auto entry = reinterpret_cast<EntryFn>(module->Symbol("ModuleEntry"));
   if (!entry || !module->Symbol("ModuleExit")) {
@@ -190,20 +182,14 @@ Vst3Module::~Vst3Module() {
   if (!handle_) return;
 #if defined(_WIN32)
   if (auto exit = reinterpret_cast<ExitFn>(Symbol("ExitDll"))) exit();
-  FreeLibrary(static_cast<HMODULE>(handle_));
 #else
   if (auto exit = reinterpret_cast<ExitFn>(Symbol("ModuleExit"))) exit();
-  dlclose(handle_);
 #endif
+  CloseSharedLibrary(handle_);
 }
 
 void* Vst3Module::Symbol(const char* name) const {
-  if (!handle_) return nullptr;
-#if defined(_WIN32)
-  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
-#else
-  return dlsym(handle_, name);
-#endif
+  return SharedLibrarySymbol(handle_, name);
 }
 
 IPluginFactory* Vst3Module::Factory() {
