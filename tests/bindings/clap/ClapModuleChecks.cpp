@@ -13,25 +13,14 @@
 #include <vector>
 
 #include "ClapHost.h"
+#include "PlainChecks.h"
 #include "IEffectOffline.h"
 
 // The offline module's plug-in factory (plugin/VeltoEntry.cpp).
 IEffectOffline* CreatePlugin(IEffectOffline::InstanceInfo info);
 
 namespace {
-int gPassed = 0;
-int gFailed = 0;
-const char* gGroup = "";
-
-#define CHECK(cond)                                                              \
-  do {                                                                           \
-    if (cond) {                                                                  \
-      ++gPassed;                                                                 \
-    } else {                                                                     \
-      ++gFailed;                                                                 \
-      std::printf("FAILED [%s] %s:%d: %s\n", gGroup, __FILE__, __LINE__, #cond); \
-    }                                                                            \
-  } while (0)
+using namespace plainchecks;
 
 std::shared_ptr<ClapModule> gModule;
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Vst3Host.h"
+#include "PlainChecks.h"
 
 #if defined(VELTO_CHECK_OFFLINE)
 #include "IEffectOffline.h"
@@ -23,19 +24,7 @@ IEffectOffline* CreatePlugin(IEffectOffline::InstanceInfo info);
 using namespace vst3;
 
 namespace {
-int gPassed = 0;
-int gFailed = 0;
-const char* gGroup = "";
-
-#define CHECK(cond)                                                                 \
-  do {                                                                              \
-    if (cond) {                                                                     \
-      ++gPassed;                                                                    \
-    } else {                                                                        \
-      ++gFailed;                                                                    \
-      std::printf("FAILED [%s] %s:%d: %s\n", gGroup, __FILE__, __LINE__, #cond);    \
-    }                                                                               \
-  } while (0)
+using namespace plainchecks;
 #define CHECK_NEAR(a, b, tol) CHECK(std::fabs(static_cast<double>(a) - static_cast<double>(b)) <= (tol))
 
 std::shared_ptr<Vst3Module> gModule;
