@@ -16,7 +16,7 @@ done
 
 packages=(
   build-essential cmake pkg-config git
-  libgtest-dev googletest libbenchmark-dev valgrind
+  libgtest-dev googletest libbenchmark-dev
   libsndfile1-dev libpng-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core libx11-dev
   xvfb xauth valgrind
