@@ -24,7 +24,7 @@ struct FreeTypeFont {
   bool oblique = false;
 };
 
-// The face file fontconfig picks for the spec. A family that is not
+// The face file fontconfig picks for the requested font. A family that is not
 // installed falls back to the configured default sans face.
 bool MatchFace(const PIX_FontSpec& spec, std::string& file, int& index, bool& isBold, bool& isItalic) {
   if (!FcInit()) return false;
