@@ -58,5 +58,7 @@ void CheckAgainstDefaultGolden(HWND editor, const std::string& name) {
   std::printf("%s: %d pixels outside text differ; worst text region %d differs by %.1f on average\n", name.c_str(),
               c.outsideTextDiffering, c.worstTextIndex, c.worstTextRegion);
   CHECK_EQ(c.outsideTextDiffering, 0);
-  CHECK_TRUE(c.worstTextRegion < 40.0);
+  // Wine's text differs from the golden's by 3 to 8; a region without its
+  // text would differ by 12 to 48.
+  CHECK_TRUE(c.worstTextRegion < 10.0);
 }

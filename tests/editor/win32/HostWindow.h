@@ -64,7 +64,9 @@ struct PixelRect {
 struct GoldenComparison {
   bool loaded = false;
   int outsideTextDiffering = 0;  // pixels outside every text region that differ
-  double worstTextRegion = 0.0;  // worst mean channel difference in a text region (0..255)
+  // The worst text region's mean channel difference (0..255), each region
+  // shifted by up to one pixel to its best fit.
+  double worstTextRegion = 0.0;
   int worstTextIndex = -1;
 };
 GoldenComparison CompareWithGolden(const Capture& c, const std::string& goldenPath,
