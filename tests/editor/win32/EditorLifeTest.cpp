@@ -61,12 +61,21 @@ MODULE_TEST(EditorLife, HundredOpenCloseCyclesLeakNoGdiObjectsOrMemory) {
     PumpMessages();
   };
   for (int i = 0; i < 5; ++i) cycle(i % 2 == 1);  // caches and first-use allocations settle
-  // The counter sees one font more while it exists.
   const int gdiIdle = GdiObjects();
-  HFONT probe = CreateFontA(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
-  CHECK_EQ(GdiObjects(), gdiIdle + 1);
-  DeleteObject(probe);
-  CHECK_EQ(GdiObjects(), gdiIdle);
+#if defined(_WIN64)
+  // 32-bit Wine counts GDI objects nowhere a program can read; the 64-bit
+  // run of the same layer code must count them.
+  CHECK_TRUE(gdiIdle > 0);
+#endif
+  if (gdiIdle >= 0) {
+    // The counter sees one font more while it exists.
+    HFONT probe = CreateFontA(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+    CHECK_EQ(GdiObjects(), gdiIdle + 1);
+    DeleteObject(probe);
+    CHECK_EQ(GdiObjects(), gdiIdle);
+  } else {
+    std::printf("GDI objects cannot be counted on this system; memory is checked alone\n");
+  }
   const int gdiBefore = GdiObjects();
   const size_t bytesBefore = PrivateBytes();
   for (int i = 0; i < 100; ++i) cycle(i % 2 == 1);

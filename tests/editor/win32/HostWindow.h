@@ -72,7 +72,7 @@ struct GoldenComparison {
 GoldenComparison CompareWithGolden(const Capture& c, const std::string& goldenPath,
                                    const std::vector<PixelRect>& textRegions);
 
-// GDI objects of this process (0 where the system does not count them) and
-// its private memory in bytes.
+// GDI objects of this process (-1 where they cannot be counted) and its
+// committed memory outside mapped modules, in bytes.
 int GdiObjects();
 size_t PrivateBytes();
