@@ -129,6 +129,9 @@ MODULE_TEST(Vst2Editor, TypedValueIsCommittedByEnter) {
   CHECK_TRUE(GetCapture() != editor);
   Type(entry, "6");
   CHECK_EQ(EntryText(editor), std::string("6"));
+  Tick(editor);  // sees the entry
+  Tick(editor);  // paints around it
+  CHECK_TRUE(WriteCapturePng(CaptureWindow(editor), WinePath(VELTO_CAPTURE_DIR) + "/win_vst2_entry.png"));
   PressEnter(entry);
   CHECK_NEAR(plug->GetParameter(kInGain), 0.5, 1e-6);  // applied on the next tick
   Tick(editor);
