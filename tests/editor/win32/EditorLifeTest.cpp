@@ -32,6 +32,18 @@ MODULE_TEST(EditorLife, TwoEditorsShareTheClassAndUnregisterItOnce) {
   CHECK_TRUE(module != nullptr);
   CHECK_EQ(ModuleOf(hostB.Editor()), module);
   CHECK_TRUE(ClassRegistered(module));
+  // Opening an open editor again replaces its window in the same place.
+  HWND first = hostA.Editor();
+  SetWindowPos(first, nullptr, 5, 7, 400, 524, SWP_NOZORDER);
+  CHECK_EQ(a->Dispatch(vst2::effEditOpen, 0, 0, hostA.Handle()), 1);
+  HWND second = hostA.Editor();
+  CHECK_TRUE(!IsWindow(first) && second != nullptr);
+  CHECK_TRUE(FindWindowExA(hostA.Handle(), second, "IEffectWndClass", nullptr) == nullptr);
+  RECT place;
+  GetWindowRect(second, &place);
+  MapWindowPoints(HWND_DESKTOP, hostA.Handle(), reinterpret_cast<POINT*>(&place), 2);
+  CHECK_EQ(place.left, 5);
+  CHECK_EQ(place.top, 7);
   a->Dispatch(vst2::effEditClose);
   CHECK_TRUE(ClassRegistered(module));  // still used by the second editor
   Tick(hostB.Editor());
