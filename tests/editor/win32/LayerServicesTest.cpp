@@ -170,3 +170,42 @@ MODULE_TEST(LayerServices, ImagesClipboardFoldersAndCursor) {
   CHECK_EQ(p.y, 234);
   CHECK_EQ(std::string(rig.gui->BackendName()), std::string("Windows GDI"));
 }
+
+namespace {
+// Answers the next dialog of this thread the way a person does, by its button.
+struct DialogAnswer {
+  static inline WPARAM button = IDCANCEL;
+  static inline HWND owner = nullptr;
+  static inline bool seen = false;
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dialog = FindWindowA("#32770", nullptr);
+    if (!dialog || GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId()) return;
+    KillTimer(nullptr, id);
+    seen = true;
+    owner = GetWindow(dialog, GW_OWNER);
+    PostMessageA(dialog, WM_COMMAND, button, 0);
+  }
+  static void Arm(WPARAM answer) {
+    button = answer;
+    owner = nullptr;
+    seen = false;
+    SetTimer(nullptr, 0, 50, OnTimer);
+  }
+};
+}  // namespace
+
+MODULE_TEST(LayerServices, DialogsBelongToTheHostWindowAndCancelCleanly) {
+  LayerRig rig;
+  REQUIRE_TRUE(rig.editor);
+  // Declined: nothing is opened and the answer is false.
+  DialogAnswer::Arm(IDNO);
+  CHECK_FALSE(rig.gui->OpenURL("https://velto.invalid/", "Velto", "Open the web site?", nullptr));
+  CHECK_TRUE(DialogAnswer::seen);
+  CHECK_TRUE(DialogAnswer::owner == rig.host.Handle());  // the host's main window
+  // A cancelled file prompt gives an empty path.
+  char path[MAX_PATH] = "preset.txt";
+  DialogAnswer::Arm(IDCANCEL);
+  CHECK_FALSE(rig.gui->PromptForFile(path, sizeof path, true, "txt fxp"));
+  CHECK_TRUE(DialogAnswer::seen);
+  CHECK_EQ(std::string(path), std::string());
+}
