@@ -140,6 +140,10 @@ class IGraphics : public IEditorLink {
   virtual bool SetClipboardText(const char* text) = 0;
 
  protected:
+  // Forgets the captured control and the last pointer position (a popup
+  // menu takes the mouse before the press that opened it is released).
+  void ClearCapture() { ClearMouseState(); }
+
   int savedCursorX_ = -1;  // screen position kept while the cursor is hidden
   int savedCursorY_ = -1;
 

@@ -1,5 +1,17 @@
 #include "EditorWindowLayer.h"
 
+#if defined(_WIN32)
+// ---- Windows: the editor in a child window of the host's window ----
+#include "IGraphicsWin.h"
+#include "ModuleInstance.h"
+
+IGraphics* CreateEditorWindowLayer(IEffectBase* owner, int width, int height, int frameRate) {
+  auto* gui = new IGraphicsWin(owner, width, height, frameRate);
+  gui->SetModuleInstance(PluginModuleInstance());
+  return gui;
+}
+
+#else
 #include "EditorDrawing.h"
 #include "PIX_Bitmap.h"
 #include "ModuleResources.h"
@@ -14,3 +26,4 @@ PIX_IBitmap* ModuleGraphics::LoadPngResource(int resourceId, const char* name) {
 IGraphics* CreateEditorWindowLayer(IEffectBase* owner, int width, int height, int frameRate) {
   return new ModuleGraphics(owner, width, height, frameRate);
 }
+#endif  // _WIN32

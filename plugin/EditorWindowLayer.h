@@ -16,5 +16,8 @@ class ModuleGraphics : public IGraphicsHeadless {
   PIX_IBitmap* LoadPngResource(int resourceId, const char* name) override;
 };
 
+// On Windows the editor lives in a child window of the host's window
+// (editor/win32); ModuleGraphics is not used there.
+
 // The layer for this platform. [construction]
 IGraphics* CreateEditorWindowLayer(IEffectBase* owner, int width, int height, int frameRate);

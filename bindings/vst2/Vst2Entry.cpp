@@ -3,11 +3,19 @@
 #include <mutex>
 #include <new>
 
+#include "ModuleInstance.h"
 #include "PluginBinding.h"
 
 #if defined(_WIN32)
 // Exported by name through Velto.def.
 #define VELTO_EXPORT
+
+// The loader tells the module its instance handle before any host call; the
+// editor's window class and images belong to it.
+extern "C" int __stdcall DllMain(void* instance, unsigned long reason, void*) {
+  if (reason == 1 /* process attach */) SetPluginModuleInstance(instance);
+  return 1;
+}
 #else
 #define VELTO_EXPORT __attribute__((visibility("default")))
 #endif

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "ModuleInstance.h"
 #include "PluginBinding.h"
 
 using namespace vst3;
@@ -138,7 +139,10 @@ extern "C" int VST3_API DllMain(void* instance, unsigned long reason, void*) {
   if (reason == 1 /* process attach */) gModuleHandle = instance;
   return 1;
 }
-extern "C" bool InitDll() { return true; }
+extern "C" bool InitDll() {
+  SetPluginModuleInstance(gModuleHandle);
+  return true;
+}
 extern "C" bool ExitDll() { return true; }
 extern "C" IPluginFactory* VST3_API GetPluginFactory() { return Vst3Factory::Acquire(); }
 #else
