@@ -1,12 +1,16 @@
 #pragma once
 // The window layer Velto builds its editor on.
 //
-// No platform window layer exists yet, so the editor lives on the headless
-// layer: it paints into its back buffer, finds its images among the module's
-// own "PNG" resources, and answers HasWindow() with false so that the
-// bindings offer hosts no editor window.
+// The Linux modules put the editor in an X11 window; the headless layer
+// serves everything else that has no window layer yet (and the offline
+// binding): it paints into its back buffer and answers HasWindow() with
+// false so that the bindings offer hosts no editor window. Either way the
+// images are the module's own "PNG" resources.
 
 #include "IGraphicsHeadless.h"
+#ifdef VELTO_X11_WINDOW
+#include "IGraphicsX11.h"
+#endif
 
 class ModuleGraphics : public IGraphicsHeadless {
  public:
@@ -15,6 +19,14 @@ class ModuleGraphics : public IGraphicsHeadless {
   // Images registered with AddPngResource first, then the module's resources.
   PIX_IBitmap* LoadPngResource(int resourceId, const char* name) override;
 };
+
+#ifdef VELTO_X11_WINDOW
+class ModuleGraphicsX11 : public IGraphicsX11 {
+ public:
+  using IGraphicsX11::IGraphicsX11;
+  PIX_IBitmap* LoadPngResource(int resourceId, const char* name) override;
+};
+#endif
 
 // The layer for this platform. [construction]
 IGraphics* CreateEditorWindowLayer(IEffectBase* owner, int width, int height, int frameRate);
