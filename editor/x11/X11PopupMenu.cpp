@@ -126,11 +126,13 @@ PopupMenu* IGraphicsX11::ShowPopupMenu(PopupMenu* menu, const Rect& r) {
   XSync(d, False);
   bool grabbed = false;
   for (int attempt = 0; attempt < 20 && !grabbed; ++attempt) {
-    grabbed = XGrabPointer(d, popup, True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
+    // Every pointer event comes to the menu, in its coordinates, wherever
+    // the pointer is (a press outside it closes it).
+    grabbed = XGrabPointer(d, popup, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
                            GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
     if (!grabbed) poll(nullptr, 0, 10);
   }
-  if (grabbed) XGrabKeyboard(d, popup, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+  if (grabbed) XGrabKeyboard(d, popup, False, GrabModeAsync, GrabModeAsync, CurrentTime);
 
   std::unique_ptr<PIX_SysBitmap> bitmap = editor_drawing::NewSysBitmap(width, height);
   XImage* image = XCreateImage(d, x_->visual, static_cast<unsigned>(x_->depth), ZPixmap, 0, nullptr,

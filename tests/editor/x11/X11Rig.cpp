@@ -20,6 +20,10 @@ using namespace vst3;
 
 namespace {
 
+// Windows of other connections come and go while we look at them (a popup
+// closing between listing and asking): the host's errors are not fatal.
+int IgnoreHostErrors(Display*, XErrorEvent*) { return 0; }
+
 long long NowMs() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -231,6 +235,7 @@ bool X11Rig::OwnClipboard(const std::string& text) {
 X11Rig::X11Rig() {
   static const bool threads = XInitThreads() != 0;  // the clipboard owner runs on a thread of its own
   (void)threads;
+  XSetErrorHandler(IgnoreHostErrors);
   host_ = XOpenDisplay(nullptr);
   person_ = XOpenDisplay(nullptr);
   if (!host_ || !person_) return;
@@ -289,6 +294,12 @@ std::vector<Window> X11Rig::MappedPopups() {
 void X11Rig::MoveTo(int x, int y) {
   XTestFakeMotionEvent(person_, DefaultScreen(person_), originX_ + x, originY_ + y, CurrentTime);
   Sync();
+}
+
+void X11Rig::ClickOnScreen(int x, int y, int button) {
+  XTestFakeMotionEvent(person_, DefaultScreen(person_), x, y, CurrentTime);
+  Press(button);
+  Release(button);
 }
 
 void X11Rig::Press(int button) {

@@ -54,6 +54,8 @@ class X11Rig {
 
   // ---- The person (XTest), in coordinates of the editor window ----
   void MoveTo(int x, int y);
+  // Moves to and clicks a point given in screen coordinates.
+  void ClickOnScreen(int x, int y, int button = 1);
   void Press(int button);
   void Release(int button);
   void Click(int x, int y, int button = 1);
