@@ -23,6 +23,11 @@ IEffectVST3View::IEffectVST3View(IEffectVST3* plugin) : plugin_(plugin) {
 IEffectVST3View::~IEffectVST3View() {
   StopRunLoop();
   if (runLoop_) runLoop_->release();
+#ifndef _WIN32
+  // Released while still attached (the host never called removed): the
+  // window goes with the view, not with the plug-in much later.
+  if (systemWindow_) removed();
+#endif
   if (plugin_) {
     plugin_->RemoveView(this);
     plugin_->release();

@@ -324,7 +324,6 @@ void IGraphicsX11::CloseTextEntry(bool commit) {
 void IGraphicsX11::PaintTextEntry() {
   TextStyle& style = entry_->Style();
   const Rect area = entry_->Area();
-  const Rect saved = DrawRegion();
   FillArea(style.entryBackground, area);
   const Rect inner(area.left + 2, area.top, area.right - 2, area.bottom);
   Rect extent = inner;
@@ -347,5 +346,4 @@ void IGraphicsX11::PaintTextEntry() {
   const int caretX = text[0] ? extent.right : (inner.left + inner.right) / 2;
   if (!entry_->AllSelected())
     FillArea(style.entryForeground, Rect(caretX, area.top + 2, caretX + 1, area.bottom - 2));
-  (void)saved;
 }

@@ -119,6 +119,7 @@ TEST_F(X11Vst3View, AViewReleasedWhileAttachedUnregisters) {
   EXPECT_EQ(rig.CountChildren(), 1);
   view->release();  // a host that never calls removed
   EXPECT_EQ(loop.Registered(), 0u);
+  EXPECT_EQ(rig.CountChildren(), 0);
   EXPECT_EQ(loop.Refs(), 0);
 }
 
