@@ -34,4 +34,13 @@ class IEditorLink {
   // Opens the editor window as a child of a native window handle. [ui thread]
   virtual bool OpenWindow(void* parent) = 0;
   virtual void CloseWindow() = 0;
+  // Window layers without a timer of their own (X11) are driven by the host:
+  // its idle call or run loop hands pending window events to the editor and
+  // runs the redraw tick when it is due. [ui thread]
+  virtual void WindowIdle() {}
+  // The file descriptor a host run loop watches for window events while the
+  // window is open; -1 when there is none. [ui thread]
+  virtual int WindowEventFd() const { return -1; }
+  // The interval of the redraw tick in milliseconds.
+  virtual int TickMilliseconds() const { return 33; }
 };

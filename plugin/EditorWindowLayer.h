@@ -1,12 +1,16 @@
 #pragma once
 // The window layer Velto builds its editor on.
 //
-// No platform window layer exists yet, so the editor lives on the headless
-// layer: it paints into its back buffer, finds its images among the module's
-// own "PNG" resources, and answers HasWindow() with false so that the
-// bindings offer hosts no editor window.
+// The Windows modules put the editor in a child window of the host's window
+// (editor/win32), the Linux modules in an X11 child window (editor/x11). The
+// headless layer serves the offline binding: it paints into its back buffer
+// and answers HasWindow() with false, so no editor window is offered. Either
+// way the images are the module's own "PNG" resources.
 
 #include "IGraphicsHeadless.h"
+#ifdef VELTO_X11_WINDOW
+#include "IGraphicsX11.h"
+#endif
 
 class ModuleGraphics : public IGraphicsHeadless {
  public:
@@ -16,8 +20,13 @@ class ModuleGraphics : public IGraphicsHeadless {
   PIX_IBitmap* LoadPngResource(int resourceId, const char* name) override;
 };
 
-// On Windows the editor lives in a child window of the host's window
-// (editor/win32); ModuleGraphics is not used there.
+#ifdef VELTO_X11_WINDOW
+class ModuleGraphicsX11 : public IGraphicsX11 {
+ public:
+  using IGraphicsX11::IGraphicsX11;
+  PIX_IBitmap* LoadPngResource(int resourceId, const char* name) override;
+};
+#endif
 
 // The layer for this platform. [construction]
 IGraphics* CreateEditorWindowLayer(IEffectBase* owner, int width, int height, int frameRate);

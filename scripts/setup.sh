@@ -18,7 +18,7 @@ packages=(
   build-essential cmake pkg-config git
   libgtest-dev googletest libbenchmark-dev
   libsndfile1-dev libpng-dev zlib1g-dev
-  libfreetype-dev libfontconfig-dev fonts-dejavu-core libx11-dev
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core libx11-dev libxext-dev libxtst-dev
   xvfb xauth valgrind
   clang libclang-rt-dev
 )

@@ -252,6 +252,12 @@ VstIntPtr IEffectVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
       }
       return 0;
 
+    case effEditIdle:
+      // Window layers without a timer of their own handle their events and
+      // redraw tick here.
+      if (IEditorLink* editor = HostEditor()) editor->WindowIdle();
+      return 0;
+
     case effIdentify:
       return kEffectIdentify;
 
@@ -324,9 +330,8 @@ VstIntPtr IEffectVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
       return 1;
 
     default:
-      // effEditIdle and effIdle (the editor redraws from its own timer), the
-      // bypass, tail, parameter-property and vendor-version requests, and
-      // everything unlisted.
+      // effIdle, the bypass, tail, parameter-property and vendor-version
+      // requests, and everything unlisted.
       return 0;
   }
 }

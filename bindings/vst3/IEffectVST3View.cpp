@@ -3,14 +3,31 @@
 #include <cstring>
 
 #include "IEffectVST3.h"
+#include "Vst3RunLoopLink.h"
 
 using namespace vst3;
+
+namespace {
+// The window type the editor embeds in on this platform.
+#ifdef _WIN32
+constexpr const char* kNativeWindowType = kPlatformTypeHWND;
+#else
+constexpr const char* kNativeWindowType = kPlatformTypeX11EmbedWindowID;
+#endif
+}  // namespace
 
 IEffectVST3View::IEffectVST3View(IEffectVST3* plugin) : plugin_(plugin) {
   if (plugin_) plugin_->addRef();
 }
 
 IEffectVST3View::~IEffectVST3View() {
+  StopRunLoop();
+  if (runLoop_) runLoop_->release();
+#ifndef _WIN32
+  // Released while still attached (the host never called removed): the
+  // window goes with the view, not with the plug-in much later.
+  if (systemWindow_) removed();
+#endif
   if (plugin_) {
     plugin_->RemoveView(this);
     plugin_->release();
@@ -37,20 +54,37 @@ uint32 IEffectVST3View::release() {
 }
 
 tresult IEffectVST3View::isPlatformTypeSupported(FIDString type) {
-  if (plugin_ && plugin_->HostEditor() && type && std::strcmp(type, kPlatformTypeHWND) == 0) return kResultTrue;
+  if (plugin_ && plugin_->HostEditor() && type && std::strcmp(type, kNativeWindowType) == 0) return kResultTrue;
   return kResultFalse;
 }
 
 tresult IEffectVST3View::attached(void* parent, FIDString type) {
   IEditorLink* gui = plugin_ ? plugin_->HostEditor() : nullptr;
   if (!gui) return kResultFalse;
+#ifdef _WIN32
   systemWindow_ = parent;
   if (type && std::strcmp(type, kPlatformTypeHWND) == 0) gui->OpenWindow(parent);
+#else
+  // Linux: events and the redraw timer come only through the host's run
+  // loop; without one the window would stay blank, so it is not opened.
+  if (!type || std::strcmp(type, kNativeWindowType) != 0 || !runLoop_) return kResultFalse;
+  StopRunLoop();  // attached twice: the window is replaced below
+  if (!gui->OpenWindow(parent)) return kResultFalse;
+  systemWindow_ = parent;
+  runLoopLink_ = new Vst3RunLoopLink(gui);
+  if (!runLoopLink_->Start(runLoop_)) {
+    StopRunLoop();
+    gui->CloseWindow();
+    systemWindow_ = nullptr;
+    return kResultFalse;
+  }
+#endif
   plugin_->OnEditorOpen();
   return kResultOk;
 }
 
 tresult IEffectVST3View::removed() {
+  StopRunLoop();
   if (IEditorLink* gui = plugin_ ? plugin_->HostEditor() : nullptr) {
     plugin_->OnEditorClose();
     gui->CloseWindow();
@@ -85,6 +119,20 @@ tresult IEffectVST3View::onSize(ViewRect* newSize) {
 }
 
 tresult IEffectVST3View::setFrame(IPlugFrame* frame) {
+  // The run loop belongs to the frame: it is held only while the frame is set.
+  StopRunLoop();
+  if (runLoop_) runLoop_->release();
+  runLoop_ = nullptr;
   frame_ = frame;
+  void* loop = nullptr;
+  if (frame_ && frame_->queryInterface(Linux::IRunLoop::iid.bytes, &loop) == kResultOk)
+    runLoop_ = static_cast<Linux::IRunLoop*>(loop);
   return kResultOk;
+}
+
+void IEffectVST3View::StopRunLoop() {
+  if (!runLoopLink_) return;
+  runLoopLink_->Stop();
+  runLoopLink_->release();
+  runLoopLink_ = nullptr;
 }

@@ -10,6 +10,7 @@
 #include "Vst3Interfaces.h"
 
 class IEffectVST3;
+class Vst3RunLoopLink;
 
 class IEffectVST3View final : public vst3::IPlugView {
  public:
@@ -39,6 +40,7 @@ class IEffectVST3View final : public vst3::IPlugView {
 
  private:
   ~IEffectVST3View();
+  void StopRunLoop();
 
   std::atomic<vst3::uint32> refCount_{1};
   IEffectVST3* plugin_;             // counted reference, released with the view
@@ -46,4 +48,6 @@ class IEffectVST3View final : public vst3::IPlugView {
   void* systemWindow_ = nullptr;
   vst3::ViewRect rect_{};
   bool expectingNewSize_ = false;
+  vst3::Linux::IRunLoop* runLoop_ = nullptr;   // from the frame, counted; Linux hosts only
+  Vst3RunLoopLink* runLoopLink_ = nullptr;     // registered with runLoop_ while attached
 };

@@ -605,6 +605,34 @@ class IPlugFrame : public FUnknown {
   static constexpr Uid iid = MakeUid(0x367FAF01, 0xAFA94693, 0x8D4DA2A0, 0xED0882A3);
 };
 
+// The host's run loop on Linux, offered by the IPlugFrame: it watches a file
+// descriptor and runs timers on the host's UI thread.
+namespace Linux {
+using FileDescriptor = int;
+using TimerInterval = uint64;  // milliseconds
+
+class IEventHandler : public FUnknown {
+ public:
+  virtual void VST3_API onFDIsSet(FileDescriptor fd) = 0;
+  static constexpr Uid iid = MakeUid(0x561E65C9, 0x13A0496F, 0x813A2C35, 0x654D7983);
+};
+
+class ITimerHandler : public FUnknown {
+ public:
+  virtual void VST3_API onTimer() = 0;
+  static constexpr Uid iid = MakeUid(0x10BDD94F, 0x41424774, 0x821FAD8F, 0xECA72CA9);
+};
+
+class IRunLoop : public FUnknown {
+ public:
+  virtual tresult VST3_API registerEventHandler(IEventHandler* handler, FileDescriptor fd) = 0;
+  virtual tresult VST3_API unregisterEventHandler(IEventHandler* handler) = 0;
+  virtual tresult VST3_API registerTimer(ITimerHandler* handler, TimerInterval milliseconds) = 0;
+  virtual tresult VST3_API unregisterTimer(ITimerHandler* handler) = 0;
+  static constexpr Uid iid = MakeUid(0x18C35366, 0x97764F1A, 0x9C5B8385, 0x7A871389);
+};
+}  // namespace Linux
+
 class IHostApplication : public FUnknown {
  public:
   virtual tresult VST3_API getName(String128 name) = 0;

@@ -11,6 +11,7 @@
 
 #include "IGraphicsHeadless.h"
 #include "IPresetSaveButtonControl.h"
+#include "PresetLines.h"
 #include "VeltoRig.h"
 
 namespace fs = std::filesystem;
@@ -22,12 +23,6 @@ const char* const kDefaultLine =
     "kHPON, true,  kHPFreq, 20.000000,  kCenterFreq, 1000.000000,  k3Band, true,  kHPQ, 1,  kHPRollOff, 2,  "
     "kBypass, false,  kMix, 100.000000,  kMeterScale, -24.000000,  kFeedback, 0.000000,  kEQ_LRMS, 0,  "
     "kHP_LRMS, 0);\n";
-const char* const kBrightTiltLine =
-    "  MakePresetFromNamedParams(\"\",20,  kInGain, 0.000000,  kOutGain, -1.571429,  kDrive, 10.673077,  "
-    "kLowFreq, 175.000000,  kHighFreq, 2100.717827,  kLowVol, -1.290000,  kMidVol, 0.000000,  kHighVol, 2.571429,  "
-    "kHPON, false,  kHPFreq, 50.000000,  kCenterFreq, 3381.276953,  k3Band, false,  kHPQ, 0,  kHPRollOff, 3,  "
-    "kBypass, false,  kMix, 100.000000,  kMeterScale, -13.972783,  kFeedback, 0.000000,  kEQ_LRMS, 0,  "
-    "kHP_LRMS, 2);\n";
 
 // A scratch folder, removed with everything in it.
 struct TempFolder {

@@ -1,7 +1,8 @@
 // Both modules, through their real exports, with the threads a host runs at
 // once: the audio thread processing, a host thread automating every
-// parameter, a user-interface thread saving and loading state and switching
-// programs. Each control thread does a fixed amount of work; the audio
+// parameter, a user-interface thread saving and loading state, switching
+// programs and opening and closing the editor (when an X display is there,
+// as under xvfb-run). Each control thread does a fixed amount of work; the audio
 // thread runs until they are done. Built with ThreadSanitizer by the
 // linux-tsan preset, where any race is a report (and a failed run);
 // everywhere a deadlock ends the run after the test's time limit.
@@ -13,7 +14,10 @@
 #include <thread>
 #include <vector>
 
+#include <X11/Xlib.h>
+
 #include "ModuleRig.h"
+#include "X11RunLoop.h"
 
 using namespace vst3;
 
@@ -22,6 +26,27 @@ constexpr int kBlock = 128;
 constexpr int kRounds = 300;  // per control thread
 constexpr int kParams = 21;
 constexpr ParamID kBypassId = 0x62706173, kProgramId = 0x70727374;
+constexpr int kEditorEvery = 25;  // UI rounds between editor openings
+constexpr int kIdleCalls = 5;     // host idle calls while it is open
+
+// A host window for the editor; no window without a display.
+struct EditorParent {
+  EditorParent() {
+    display = XOpenDisplay(nullptr);
+    if (!display) return;
+    window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 400, 524, 0, 0, 0);
+    XMapWindow(display, window);
+    XSync(display, False);
+  }
+  ~EditorParent() {
+    if (!display) return;
+    XDestroyWindow(display, window);
+    XCloseDisplay(display);
+  }
+  void* Handle() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(window)); }
+  Display* display = nullptr;
+  Window window = 0;
+};
 
 struct Outcome {
   int blocks = 0;
@@ -61,6 +86,8 @@ Outcome RunAtOnce(const std::function<void(HostBlock<float>& in, HostBlock<float
 TEST(Threads, Vst2AudioAutomationStateAndProgramsAtOnce) {
   auto plug = ReadyVst2(48000.0, kBlock);
   ASSERT_TRUE(plug);
+  EditorParent parent;
+  int editorOpenings = 0;
   const Outcome outcome = RunAtOnce(
       [&](HostBlock<float>& in, HostBlock<float>& out, int) { plug->ProcessReplacing(in.ptrs, out.ptrs, kBlock); },
       [&](int r) {
@@ -79,9 +106,17 @@ TEST(Threads, Vst2AudioAutomationStateAndProgramsAtOnce) {
         char name[64] = {};
         plug->Dispatch(vst2::effGetProgramName, 0, 0, name);
         plug->Dispatch(vst2::effGetParamDisplay, r % kParams, 0, name);
+        if (parent.window && r % kEditorEvery == 0 && plug->Dispatch(vst2::effEditOpen, 0, 0, parent.Handle()) == 1) {
+          ++editorOpenings;
+          for (int i = 0; i < kIdleCalls; ++i) plug->Dispatch(vst2::effEditIdle);
+          plug->Dispatch(vst2::effEditClose);
+        }
       });
   EXPECT_EQ(outcome.nonFiniteBlocks, 0);
   EXPECT_GT(outcome.blocks, 0);
+  if (parent.window) {
+    EXPECT_EQ(editorOpenings, kRounds / kEditorEvery);
+  }
 }
 
 TEST(Threads, Vst3AudioAutomationStateAndProgramsAtOnce) {
@@ -90,6 +125,10 @@ TEST(Threads, Vst3AudioAutomationStateAndProgramsAtOnce) {
   ASSERT_TRUE(rig.Setup(48000.0, kBlock));
   rig.comp->setActive(1);
   rig.proc->setProcessing(1);
+  EditorParent parent;
+  TestRunLoop loop;
+  TestFrame frame(&loop);
+  int editorOpenings = 0;
   const Outcome outcome = RunAtOnce(
       [&](HostBlock<float>& in, HostBlock<float>& out, int n) {
         // The host's automation reaches the audio side through the queue:
@@ -116,11 +155,26 @@ TEST(Threads, Vst3AudioAutomationStateAndProgramsAtOnce) {
         Vst3MemoryStream again(saved.Bytes());
         rig.ctrl->setControllerState(&again);
         rig.ctrl->setParamNormalized(kProgramId, ((r % 20) + 0.5) / 20.0);
+        if (!parent.window || r % kEditorEvery != 0) return;
+        IPlugView* view = rig.ctrl->createView(kEditorViewName);
+        if (!view) return;
+        view->setFrame(&frame);
+        if (view->attached(parent.Handle(), kPlatformTypeX11EmbedWindowID) == kResultOk) {
+          ++editorOpenings;
+          for (int i = 0; i < kIdleCalls; ++i) loop.Turn();
+          view->removed();
+        }
+        view->setFrame(nullptr);
+        view->release();
       });
   EXPECT_EQ(outcome.nonFiniteBlocks, 0);
   EXPECT_GT(outcome.blocks, 0);
   rig.proc->setProcessing(0);
   rig.comp->setActive(0);
+  if (parent.window) {
+    EXPECT_EQ(editorOpenings, kRounds / kEditorEvery);
+  }
+  EXPECT_EQ(loop.Registered(), 0u);
   EXPECT_EQ(rig.Close(), 0u);
   EXPECT_EQ(rig.app.References(), 0);
   EXPECT_EQ(rig.handler.References(), 0);
