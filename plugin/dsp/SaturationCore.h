@@ -5,7 +5,7 @@
 #include "NoiseGenerator.h"
 #include "OnePoleLowpass.h"
 #include "SaturationModels.h"
-#include "SaturationStage.h"
+#include "SaturationStagePair.h"
 
 // The nonlinear stage of the drive, run once per oversampled sample on two
 // channels (A and B: left/right or mid/side).
@@ -110,18 +110,20 @@ private:
     double ampLowA_ = 1.0, ampHighA_ = 1.0;
     double memA1_ = 1.0, memA2_ = 0.1, memB1_ = 1.0, memB3_ = 0.01;
 
-    SaturationStage stage_[4];  // low A, low B, high A, high B
+    // Channels A and B in the two lanes of each pair from here on.
+    SaturationStagePair lowStages_, highStages_;  // curve 6, curve 5
     OnePoleLowpass split_[2];
     // The output filters of both channels run side by side: designed per
     // channel in the sections below, run (and holding their state) in the
     // pairs, one channel per lane.
     OnePoleLowpass lowBoostFilter_[2], highBoostFilter_[2], presence_[2];
     BiquadSection highPeak_[2], lowPeak_[2], eqHighpass_[2];
-    OnePolePair lowBoostPair_, highBoostPair_, presencePair_;
+    OnePolePair splitPair_, lowBoostPair_, highBoostPair_, presencePair_;
     BiquadPair highPeakPair_, lowPeakPair_, eqHighpassPair_;
     NoiseGenerator noise_[2];
 
     double lagAbs_[2] = {}, lagState_[2] = {};
-    double memory_[2][3] = {};  // previous outputs of the memory term, newest first
+    // Previous outputs of the memory term, newest first, each A and B.
+    double memory_[3][2] = {};
     double dcIn_[2] = {}, dcOut_[2] = {};
 };
