@@ -30,6 +30,7 @@ struct Mask2
 {
     __m128d v;
     bool Any() const { return _mm_movemask_pd(v) != 0; }
+    bool All() const { return _mm_movemask_pd(v) == 3; }
 };
 
 inline Mask2 operator&(Mask2 x, Mask2 y) { return {_mm_and_pd(x.v, y.v)}; }
@@ -86,6 +87,7 @@ struct Mask2
 {
     bool a, b;
     bool Any() const { return a || b; }
+    bool All() const { return a && b; }
 };
 
 inline Mask2 operator&(Mask2 x, Mask2 y) { return {x.a && y.a, x.b && y.b}; }

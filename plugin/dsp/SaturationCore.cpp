@@ -14,16 +14,19 @@ namespace
 constexpr double kLn10Over20 = 0.1151292546497;
 constexpr double kTiny = 5.551115123125783e-17;  // 2^-54
 
-std::uint32_t RandomSeed()
+// The two noise seeds, A's drawn first.
+NoisePair SeededNoise()
 {
-    return static_cast<std::uint32_t>(std::rand());
+    const auto seedA = static_cast<std::uint32_t>(std::rand());
+    const auto seedB = static_cast<std::uint32_t>(std::rand());
+    return NoisePair(seedA, seedB);
 }
 }  // namespace
 
 SaturationCore::SaturationCore()
     : model_(&FindSaturationModel(25)),
       modPos_(std::rand() % 595),
-      noise_{NoiseGenerator(RandomSeed()), NoiseGenerator(RandomSeed())}
+      noise_(SeededNoise())
 {
     SetModel(44100.0, 25);
 }
@@ -49,8 +52,7 @@ void SaturationCore::ConfigureHiss(double levelFactor, double colourFactor)
 {
     if (!model_->hasNoise)
         return;
-    for (NoiseGenerator& n : noise_)
-        n.Configure(model_->noiseLevelDb * levelFactor, model_->noiseColour * colourFactor, rate_);
+    noise_.Configure(model_->noiseLevelDb * levelFactor, model_->noiseColour * colourFactor, rate_);
 }
 
 void SaturationCore::SetDrive(double linear)
@@ -234,8 +236,7 @@ void SaturationCore::Process(double& a, double& b)
 
     if (hissEnabled_ && model_->hasNoise)
     {
-        const L noise = L::Of(noise_[0].Next(), noise_[1].Next());
-        s = s + noise * L::Of(m[3], m[0]) * L::Both(inputGain) * L::Both(drive_);
+        s = s + noise_.Next() * L::Of(m[3], m[0]) * L::Both(inputGain) * L::Both(drive_);
     }
 
     // Slow recursive memory term (r is small, so it stays stable):

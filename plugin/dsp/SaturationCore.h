@@ -2,7 +2,7 @@
 
 #include "BiquadSection.h"
 #include "Lanes2.h"
-#include "NoiseGenerator.h"
+#include "NoisePair.h"
 #include "OnePoleLowpass.h"
 #include "SaturationModels.h"
 #include "SaturationStagePair.h"
@@ -120,7 +120,7 @@ private:
     BiquadSection highPeak_[2], lowPeak_[2], eqHighpass_[2];
     OnePolePair splitPair_, lowBoostPair_, highBoostPair_, presencePair_;
     BiquadPair highPeakPair_, lowPeakPair_, eqHighpassPair_;
-    NoiseGenerator noise_[2];
+    NoisePair noise_;
 
     double lagAbs_[2] = {}, lagState_[2] = {};
     // Previous outputs of the memory term, newest first, each A and B.
