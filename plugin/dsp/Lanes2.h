@@ -5,6 +5,15 @@
 // plain doubles otherwise. Each lane does exactly the scalar arithmetic (no
 // fused multiply-adds), so a chain written with Lanes2 gives each channel the
 // result of the same chain written per channel, bit for bit.
+// The per-sample helpers built on Lanes2 are forced inline, so that a caller
+// compiled for a wider instruction set (the core's AVX2 form) takes them in
+// with its own encoding instead of calling the SSE2 copy.
+#if defined(__GNUC__)
+#define VELTO_LANES_INLINE inline __attribute__((always_inline))
+#else
+#define VELTO_LANES_INLINE inline
+#endif
+
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
 

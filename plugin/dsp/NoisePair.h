@@ -22,7 +22,8 @@ public:
     // [reset / parameter change, under the instance lock]
     void Configure(double levelDb, double colour, double rateHz);
 
-    Lanes2 Next()
+    // Next hiss value of both lanes. [audio thread]
+    VELTO_LANES_INLINE Lanes2 Next()
     {
         const int row = counter_ == 0 ? 0 : HighestBit(counter_) % 16;
         const Lanes2 v = Uniform();

@@ -5,9 +5,17 @@
 #include <cstdlib>
 #include <utility>
 
+#include "BranchDot.h"
 #include "FastExp.h"
 #include "ModulationTable.h"
 #include "TablePower.h"
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VELTO_CORE_AVX2 1
+#define VELTO_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define VELTO_ALWAYS_INLINE inline
+#endif
 
 namespace
 {
@@ -26,9 +34,21 @@ NoisePair SeededNoise()
 SaturationCore::SaturationCore()
     : model_(&FindSaturationModel(25)),
       modPos_(std::rand() % 595),
+      modulation_(ModulationTable()),
       noise_(SeededNoise())
 {
     SetModel(44100.0, 25);
+    AllowAvx2(true);
+}
+
+void SaturationCore::AllowAvx2(bool allow)
+{
+#if defined(VELTO_CORE_AVX2)
+    avx2_ = allow && BestBranchDotKind() == BranchDotKind::kAvx2;
+#else
+    (void)allow;
+    avx2_ = false;
+#endif
 }
 
 double SaturationCore::GetModelValue(int index) const
@@ -193,13 +213,31 @@ void SaturationCore::ClearHistories()
 // the lanes give what the two channels computed one after the other give.
 // Products of settings are formed here, not when the settings change: the
 // block's rounding mode (toward zero) applies to them as to the rest.
-void SaturationCore::Process(double& a, double& b)
+Lanes2 SaturationCore::Process(Lanes2 ab)
+{
+#if defined(VELTO_CORE_AVX2)
+    if (avx2_)
+        return RunAvx2(ab);
+#endif
+    return Run(ab);
+}
+
+#if defined(VELTO_CORE_AVX2)
+// The same body with the three-operand AVX encoding (no fused multiply-add:
+// that is a feature of its own, and not asked for).
+__attribute__((target("avx2"))) Lanes2 SaturationCore::RunAvx2(Lanes2 ab)
+{
+    return Run(ab);
+}
+#endif
+
+VELTO_ALWAYS_INLINE Lanes2 SaturationCore::Run(Lanes2 ab)
 {
     modPos_ = (modPos_ + 1 == kModulationCycle) ? 0 : modPos_ + 1;
-    const double* m = ModulationTable() + modPos_;
+    const double* m = modulation_ + modPos_;
     using L = Lanes2;
 
-    const L x = L::Both(inputGain) * L::Of(a, b);
+    const L x = L::Both(inputGain) * ab;
 
     // Short lag: faster rise than fall, blended in by lagBlend_.
     const L ax = Abs(x);
@@ -255,6 +293,5 @@ void SaturationCore::Process(double& a, double& b)
     const L out = z - L::Load(dcIn_) + L::Both(dcPole_) * L::Load(dcOut_);
     z.Store(dcIn_);
     out.Store(dcOut_);
-    a = out.A();
-    b = out.B();
+    return out;
 }
