@@ -366,8 +366,7 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
         }
         // In mid or side mode only that signal passes the tone stage.
         const Lanes2 c = core_.Process(eqMode_ == 2 ? AOfXBOfY(u, eq) : eqMode_ == 1 ? AOfXBOfY(eq, u) : eq);
-        decim_[0].Push(c.A());
-        decim_[1].Push(c.B());
+        PolyphaseDecimator::PushPair(decim_[0], decim_[1], c.A(), c.B());
       }
 
       const double wA = decim_[0].TakeOutput() * outGain_;

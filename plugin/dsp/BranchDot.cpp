@@ -23,6 +23,12 @@ double ScalarDot(const double* c, const double* x, int taps)
     return BranchDot(c, x, taps);
 }
 
+void ScalarDotPair(const double* c, const double* xa, const double* xb, int taps, double* out)
+{
+    out[0] = BranchDot(c, xa, taps);
+    out[1] = BranchDot(c, xb, taps);
+}
+
 // Reference order: one branch after another, each gathered into a row.
 void ScalarAllBranches(const double* coefByTap, double x0, const double* window, int taps, int factor,
                        double* out)
@@ -93,6 +99,12 @@ double Sse2Dot(const double* c, const double* x, int taps)
     return ((s[0] + s[1]) + (s[2] + s[3])) + ((s[4] + s[5]) + (s[6] + s[7]));
 }
 
+void Sse2DotPair(const double* c, const double* xa, const double* xb, int taps, double* out)
+{
+    out[0] = Sse2Dot(c, xa, taps);
+    out[1] = Sse2Dot(c, xb, taps);
+}
+
 __m128d Sse2Load(const double* p) { return _mm_load_pd(p); }
 __m128d Sse2Splat(double v) { return _mm_set1_pd(v); }
 __m128d Sse2Add(__m128d a, __m128d b) { return _mm_add_pd(a, b); }
@@ -124,6 +136,34 @@ __attribute__((target("avx2"))) double Avx2Dot(const double* c, const double* x,
     for (; k < taps; ++k)
         s[0] += c[k] * x[k];
     return ((s[0] + s[1]) + (s[2] + s[3])) + ((s[4] + s[5]) + (s[6] + s[7]));
+}
+
+// Avx2Dot on two windows with the coefficients loaded once.
+__attribute__((target("avx2"))) void Avx2DotPair(const double* c, const double* xa, const double* xb, int taps,
+                                                 double* out)
+{
+    __m256d a0123 = _mm256_setzero_pd(), a4567 = a0123, b0123 = a0123, b4567 = a0123;
+    int k = 0;
+    for (; k + 8 <= taps; k += 8)
+    {
+        const __m256d c0123 = _mm256_loadu_pd(c + k), c4567 = _mm256_loadu_pd(c + k + 4);
+        a0123 = _mm256_add_pd(a0123, _mm256_mul_pd(c0123, _mm256_loadu_pd(xa + k)));
+        a4567 = _mm256_add_pd(a4567, _mm256_mul_pd(c4567, _mm256_loadu_pd(xa + k + 4)));
+        b0123 = _mm256_add_pd(b0123, _mm256_mul_pd(c0123, _mm256_loadu_pd(xb + k)));
+        b4567 = _mm256_add_pd(b4567, _mm256_mul_pd(c4567, _mm256_loadu_pd(xb + k + 4)));
+    }
+    alignas(32) double sa[8], sb[8];
+    _mm256_store_pd(sa, a0123);
+    _mm256_store_pd(sa + 4, a4567);
+    _mm256_store_pd(sb, b0123);
+    _mm256_store_pd(sb + 4, b4567);
+    for (; k < taps; ++k)
+    {
+        sa[0] += c[k] * xa[k];
+        sb[0] += c[k] * xb[k];
+    }
+    out[0] = ((sa[0] + sa[1]) + (sa[2] + sa[3])) + ((sa[4] + sa[5]) + (sa[6] + sa[7]));
+    out[1] = ((sb[0] + sb[1]) + (sb[2] + sb[3])) + ((sb[4] + sb[5]) + (sb[6] + sb[7]));
 }
 
 // LaneAllBranches written out for 256-bit lanes (a template would not take
@@ -209,4 +249,18 @@ AllBranchesFn AllBranchesFor(BranchDotKind kind)
 #endif
     (void)kind;
     return ScalarAllBranches;
+}
+
+BranchDotPairFn BranchDotPairFor(BranchDotKind kind)
+{
+#if defined(VELTO_HAS_AVX2)
+    if (kind == BranchDotKind::kAvx2 && BestBranchDotKind() == BranchDotKind::kAvx2)
+        return Avx2DotPair;
+#endif
+#if defined(VELTO_HAS_SSE2)
+    if (kind != BranchDotKind::kScalar)
+        return Sse2DotPair;
+#endif
+    (void)kind;
+    return ScalarDotPair;
 }
