@@ -40,6 +40,9 @@ public:
     // design at the same branch (channels A and B of the chain): the
     // coefficients are loaded once, the results are those of the two Push
     // calls bit for bit. [audio thread]
+#if defined(__GNUC__)
+    __attribute__((always_inline))  // also into the chain's AVX2 form
+#endif
     static void PushPair(PolyphaseDecimator& a, PolyphaseDecimator& b, double ua, double ub)
     {
         if (a.branch_ != b.branch_ || !a.SameDesign(b))
