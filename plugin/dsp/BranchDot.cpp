@@ -152,18 +152,26 @@ __attribute__((target("avx2"))) void Avx2DotPair(const double* c, const double* 
         b0123 = _mm256_add_pd(b0123, _mm256_mul_pd(c0123, _mm256_loadu_pd(xb + k)));
         b4567 = _mm256_add_pd(b4567, _mm256_mul_pd(c4567, _mm256_loadu_pd(xb + k + 4)));
     }
-    alignas(32) double sa[8], sb[8];
-    _mm256_store_pd(sa, a0123);
-    _mm256_store_pd(sa + 4, a4567);
-    _mm256_store_pd(sb, b0123);
-    _mm256_store_pd(sb + 4, b4567);
-    for (; k < taps; ++k)
+    // The leftover taps go into s0 (lane 0) one after the other.
+    if (k < taps)
     {
-        sa[0] += c[k] * xa[k];
-        sb[0] += c[k] * xb[k];
+        double sa0 = _mm_cvtsd_f64(_mm256_castpd256_pd128(a0123));
+        double sb0 = _mm_cvtsd_f64(_mm256_castpd256_pd128(b0123));
+        for (; k < taps; ++k)
+        {
+            sa0 += c[k] * xa[k];
+            sb0 += c[k] * xb[k];
+        }
+        a0123 = _mm256_blend_pd(a0123, _mm256_castpd128_pd256(_mm_set_sd(sa0)), 1);
+        b0123 = _mm256_blend_pd(b0123, _mm256_castpd128_pd256(_mm_set_sd(sb0)), 1);
     }
-    out[0] = ((sa[0] + sa[1]) + (sa[2] + sa[3])) + ((sa[4] + sa[5]) + (sa[6] + sa[7]));
-    out[1] = ((sb[0] + sb[1]) + (sb[2] + sb[3])) + ((sb[4] + sb[5]) + (sb[6] + sb[7]));
+    // The same tree in registers: hadd gives {s0+s1, s4+s5, s2+s3, s6+s7},
+    // the halves added {(s0+s1)+(s2+s3), (s4+s5)+(s6+s7)}, and the last hadd
+    // both windows' sums.
+    const __m256d ha = _mm256_hadd_pd(a0123, a4567), hb = _mm256_hadd_pd(b0123, b4567);
+    const __m128d ua = _mm_add_pd(_mm256_castpd256_pd128(ha), _mm256_extractf128_pd(ha, 1));
+    const __m128d ub = _mm_add_pd(_mm256_castpd256_pd128(hb), _mm256_extractf128_pd(hb, 1));
+    _mm_storeu_pd(out, _mm_hadd_pd(ua, ub));
 }
 
 // LaneAllBranches written out for 256-bit lanes (a template would not take
