@@ -17,6 +17,9 @@
 // equaliser (high peak, low peak, subsonic high-pass); hiss; a slow recursive
 // memory term; and a DC blocker with the drive compensation at the output.
 // The character comes from a model row (17 or 25, see SaturationModels.h).
+// The two channels run side by side in the lanes of Lanes2 (the stages as
+// two SaturationStagePairs, the hiss as a NoisePair), each lane with the
+// arithmetic of its own channel.
 //
 // Threading: Process runs on the audio thread; every other call changes the
 // design and must not run concurrently with it (the plug-in holds its
