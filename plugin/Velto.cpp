@@ -312,39 +312,13 @@ double Velto::Highpass(int channel, double x) {
   return rollOff_ == 4 ? hp_[2 + channel].ProcessDF1(y) : y;
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#define VELTO_FRAMES_AVX2 1
-#define VELTO_FRAMES_INLINE inline __attribute__((always_inline))
-#else
-#define VELTO_FRAMES_INLINE inline
-#endif
-
 void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
   ScopedDenormalGuard denormals;  // flush-to-zero, round toward zero, for this block
   if (!rateSupported_) {
     PassThroughUnprocessed(inputs, outputs, frames);
     return;
   }
-#if defined(VELTO_FRAMES_AVX2)
-  if (core_.UsesAvx2())
-    RunFramesAvx2(inputs, outputs, frames);
-  else
-#endif
-    RunFrames(inputs, outputs, frames);
 
-  if (!OutputSane(outputs, frames)) Recover(outputs, frames);
-  HandOverMeters();
-}
-
-#if defined(VELTO_FRAMES_AVX2)
-// The same per-frame work in AVX encoding (no fused multiply-add), on the
-// processors the core runs its AVX2 form on.
-__attribute__((target("avx2"))) void Velto::RunFramesAvx2(double** inputs, double** outputs, int frames) {
-  RunFrames(inputs, outputs, frames);
-}
-#endif
-
-VELTO_FRAMES_INLINE void Velto::RunFrames(double** inputs, double** outputs, int frames) {
   const double fs = GetSampleRate();
   double fadeLength = fs * fadeTime_;
   const double* inL = inputs[0];
@@ -454,6 +428,9 @@ VELTO_FRAMES_INLINE void Velto::RunFrames(double** inputs, double** outputs, int
     outL[i] = yL;
     outR[i] = yR;
   }
+
+  if (!OutputSane(outputs, frames)) Recover(outputs, frames);
+  HandOverMeters();
 }
 
 void Velto::HandOverMeters() {

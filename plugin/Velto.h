@@ -145,9 +145,6 @@ class Velto : public PluginBinding {
   // Builds the editor's 40 controls and attaches it (VeltoEditor.cpp). [construction]
   void BuildEditor();
   void HandOverMeters();
-  // The frames of one block, in SSE2 or (where the core uses it) AVX2 encoding. [audio thread]
-  void RunFrames(double** inputs, double** outputs, int frames);
-  void RunFramesAvx2(double** inputs, double** outputs, int frames);
   double Highpass(int channel, double x);
   void PassThroughUnprocessed(double** inputs, double** outputs, int frames);  // [audio thread]
   bool OutputSane(double** outputs, int frames) const;                          // [audio thread]
