@@ -15,6 +15,15 @@ constexpr double kEpsilon = 2.22045e-15;
 
 double DbToGain(double db) { return std::exp(db * kDbToLog); }
 
+// One step of two band-split sections side by side: section pair[0] on lane
+// A, pair[1] on lane B, each with its own arithmetic and state. [audio thread]
+Lanes2 SplitPair(OnePoleLowpass* pair, Lanes2 x) {
+  const Lanes2 y = Lanes2::Of(pair[0].b0, pair[1].b0) * x + Lanes2::Of(pair[0].a1, pair[1].a1) * Lanes2::Of(pair[0].y, pair[1].y);
+  pair[0].y = y.A();
+  pair[1].y = y.B();
+  return y;
+}
+
 // The drive's channel mismatch widens the left band split by this factor.
 double MismatchFactor(const SaturationCore& core) { return 1.0 + 0.01 * core.GetModelValue(27); }
 
@@ -343,29 +352,21 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
       interp_[0].Push(a);
       interp_[1].Push(b);
 
+      // Channels A and B side by side from the interpolators to the decimators.
       for (int k = 0; k < kOversampling; ++k) {
-        const double uA = interp_[0].Next();
-        const double uB = interp_[1].Next();
-        const double lowA = split_[0].Process(uA);
-        const double lowB = split_[1].Process(uB);
-        double eqA, eqB;
+        const Lanes2 u = Lanes2::Of(interp_[0].Next(), interp_[1].Next());
+        const Lanes2 low = SplitPair(split_ + 0, u);
+        Lanes2 eq;
         if (threeBand_) {
-          const double midA = split_[2].Process(uA - lowA);
-          const double midB = split_[3].Process(uB - lowB);
-          const double highA = uA - split_[4].Process(uA);
-          const double highB = uB - split_[5].Process(uB);
-          eqA = bandMid_ * midA + bandLow_ * lowA + bandHigh_ * highA;
-          eqB = bandMid_ * midB + bandLow_ * lowB + bandHigh_ * highB;
+          const Lanes2 mid = SplitPair(split_ + 2, u - low);
+          const Lanes2 high = u - SplitPair(split_ + 4, u);
+          eq = Lanes2::Both(bandMid_) * mid + Lanes2::Both(bandLow_) * low + Lanes2::Both(bandHigh_) * high;
         } else {
-          eqA = bandHigh_ * (uA - lowA) + bandLow_ * lowA;
-          eqB = bandHigh_ * (uB - lowB) + bandLow_ * lowB;
+          eq = Lanes2::Both(bandHigh_) * (u - low) + Lanes2::Both(bandLow_) * low;
         }
         // In mid or side mode only that signal passes the tone stage.
-        double cA = eqMode_ == 2 ? uA : eqA;
-        double cB = eqMode_ == 1 ? uB : eqB;
-        core_.Process(cA, cB);
-        decim_[0].Push(cA);
-        decim_[1].Push(cB);
+        const Lanes2 c = core_.Process(eqMode_ == 2 ? AOfXBOfY(u, eq) : eqMode_ == 1 ? AOfXBOfY(eq, u) : eq);
+        PolyphaseDecimator::PushPair(decim_[0], decim_[1], c.A(), c.B());
       }
 
       const double wA = decim_[0].TakeOutput() * outGain_;

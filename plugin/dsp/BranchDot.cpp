@@ -23,6 +23,12 @@ double ScalarDot(const double* c, const double* x, int taps)
     return BranchDot(c, x, taps);
 }
 
+void ScalarDotPair(const double* c, const double* xa, const double* xb, int taps, double* out)
+{
+    out[0] = BranchDot(c, xa, taps);
+    out[1] = BranchDot(c, xb, taps);
+}
+
 // Reference order: one branch after another, each gathered into a row.
 void ScalarAllBranches(const double* coefByTap, double x0, const double* window, int taps, int factor,
                        double* out)
@@ -93,6 +99,12 @@ double Sse2Dot(const double* c, const double* x, int taps)
     return ((s[0] + s[1]) + (s[2] + s[3])) + ((s[4] + s[5]) + (s[6] + s[7]));
 }
 
+void Sse2DotPair(const double* c, const double* xa, const double* xb, int taps, double* out)
+{
+    out[0] = Sse2Dot(c, xa, taps);
+    out[1] = Sse2Dot(c, xb, taps);
+}
+
 __m128d Sse2Load(const double* p) { return _mm_load_pd(p); }
 __m128d Sse2Splat(double v) { return _mm_set1_pd(v); }
 __m128d Sse2Add(__m128d a, __m128d b) { return _mm_add_pd(a, b); }
@@ -124,6 +136,42 @@ __attribute__((target("avx2"))) double Avx2Dot(const double* c, const double* x,
     for (; k < taps; ++k)
         s[0] += c[k] * x[k];
     return ((s[0] + s[1]) + (s[2] + s[3])) + ((s[4] + s[5]) + (s[6] + s[7]));
+}
+
+// Avx2Dot on two windows with the coefficients loaded once.
+__attribute__((target("avx2"))) void Avx2DotPair(const double* c, const double* xa, const double* xb, int taps,
+                                                 double* out)
+{
+    __m256d a0123 = _mm256_setzero_pd(), a4567 = a0123, b0123 = a0123, b4567 = a0123;
+    int k = 0;
+    for (; k + 8 <= taps; k += 8)
+    {
+        const __m256d c0123 = _mm256_loadu_pd(c + k), c4567 = _mm256_loadu_pd(c + k + 4);
+        a0123 = _mm256_add_pd(a0123, _mm256_mul_pd(c0123, _mm256_loadu_pd(xa + k)));
+        a4567 = _mm256_add_pd(a4567, _mm256_mul_pd(c4567, _mm256_loadu_pd(xa + k + 4)));
+        b0123 = _mm256_add_pd(b0123, _mm256_mul_pd(c0123, _mm256_loadu_pd(xb + k)));
+        b4567 = _mm256_add_pd(b4567, _mm256_mul_pd(c4567, _mm256_loadu_pd(xb + k + 4)));
+    }
+    // The leftover taps go into s0 (lane 0) one after the other.
+    if (k < taps)
+    {
+        double sa0 = _mm_cvtsd_f64(_mm256_castpd256_pd128(a0123));
+        double sb0 = _mm_cvtsd_f64(_mm256_castpd256_pd128(b0123));
+        for (; k < taps; ++k)
+        {
+            sa0 += c[k] * xa[k];
+            sb0 += c[k] * xb[k];
+        }
+        a0123 = _mm256_blend_pd(a0123, _mm256_castpd128_pd256(_mm_set_sd(sa0)), 1);
+        b0123 = _mm256_blend_pd(b0123, _mm256_castpd128_pd256(_mm_set_sd(sb0)), 1);
+    }
+    // The same tree in registers: hadd gives {s0+s1, s4+s5, s2+s3, s6+s7},
+    // the halves added {(s0+s1)+(s2+s3), (s4+s5)+(s6+s7)}, and the last hadd
+    // both windows' sums.
+    const __m256d ha = _mm256_hadd_pd(a0123, a4567), hb = _mm256_hadd_pd(b0123, b4567);
+    const __m128d ua = _mm_add_pd(_mm256_castpd256_pd128(ha), _mm256_extractf128_pd(ha, 1));
+    const __m128d ub = _mm_add_pd(_mm256_castpd256_pd128(hb), _mm256_extractf128_pd(hb, 1));
+    _mm_storeu_pd(out, _mm_hadd_pd(ua, ub));
 }
 
 // LaneAllBranches written out for 256-bit lanes (a template would not take
@@ -209,4 +257,18 @@ AllBranchesFn AllBranchesFor(BranchDotKind kind)
 #endif
     (void)kind;
     return ScalarAllBranches;
+}
+
+BranchDotPairFn BranchDotPairFor(BranchDotKind kind)
+{
+#if defined(VELTO_HAS_AVX2)
+    if (kind == BranchDotKind::kAvx2 && BestBranchDotKind() == BranchDotKind::kAvx2)
+        return Avx2DotPair;
+#endif
+#if defined(VELTO_HAS_SSE2)
+    if (kind != BranchDotKind::kScalar)
+        return Sse2DotPair;
+#endif
+    (void)kind;
+    return ScalarDotPair;
 }

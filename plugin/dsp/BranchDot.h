@@ -26,6 +26,15 @@ BranchDotFn BranchDotFor(BranchDotKind kind);
 
 inline BranchDotFn BestBranchDot() { return BranchDotFor(BestBranchDotKind()); }
 
+// The same coefficients over two windows (channels A and B of a decimator
+// pair): out[0] and out[1] are BranchDot over xa and xb, bit for bit; the
+// coefficient loads are shared. [audio thread]
+using BranchDotPairFn = void (*)(const double* c, const double* xa, const double* xb, int taps, double* out);
+
+BranchDotPairFn BranchDotPairFor(BranchDotKind kind);
+
+inline BranchDotPairFn BestBranchDotPair() { return BranchDotPairFor(BestBranchDotKind()); }
+
 // All branches of an interpolator on one history window at once, the
 // branches in the vector lanes: coefByTap holds tap t of branch p at
 // [t * 8 + p] (unused branches zero), and out[p] for p < factor (rounded up

@@ -5,6 +5,15 @@
 // plain doubles otherwise. Each lane does exactly the scalar arithmetic (no
 // fused multiply-adds), so a chain written with Lanes2 gives each channel the
 // result of the same chain written per channel, bit for bit.
+// The per-sample helpers built on Lanes2 are forced inline, so that a caller
+// compiled for a wider instruction set (the core's AVX2 form) takes them in
+// with its own encoding instead of calling the SSE2 copy.
+#if defined(__GNUC__)
+#define VELTO_LANES_INLINE inline __attribute__((always_inline))
+#else
+#define VELTO_LANES_INLINE inline
+#endif
+
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
 
@@ -13,6 +22,7 @@ struct Lanes2
     __m128d v;
 
     static Lanes2 Of(double a, double b) { return {_mm_set_pd(b, a)}; }
+    static Lanes2 Both(double x) { return {_mm_set1_pd(x)}; }
     static Lanes2 Load(const double* p) { return {_mm_loadu_pd(p)}; }
     void Store(double* p) const { _mm_storeu_pd(p, v); }
     double A() const { return _mm_cvtsd_f64(v); }
@@ -22,12 +32,55 @@ struct Lanes2
 inline Lanes2 operator+(Lanes2 x, Lanes2 y) { return {_mm_add_pd(x.v, y.v)}; }
 inline Lanes2 operator-(Lanes2 x, Lanes2 y) { return {_mm_sub_pd(x.v, y.v)}; }
 inline Lanes2 operator*(Lanes2 x, Lanes2 y) { return {_mm_mul_pd(x.v, y.v)}; }
+inline Lanes2 operator/(Lanes2 x, Lanes2 y) { return {_mm_div_pd(x.v, y.v)}; }
+
+// Per-lane comparison results; a NaN compares false, as in scalar code.
+struct Mask2
+{
+    __m128d v;
+    bool Any() const { return _mm_movemask_pd(v) != 0; }
+    bool All() const { return _mm_movemask_pd(v) == 3; }
+};
+
+inline Mask2 operator&(Mask2 x, Mask2 y) { return {_mm_and_pd(x.v, y.v)}; }
+inline Mask2 operator|(Mask2 x, Mask2 y) { return {_mm_or_pd(x.v, y.v)}; }
+inline Mask2 operator<(Lanes2 x, Lanes2 y) { return {_mm_cmplt_pd(x.v, y.v)}; }
+inline Mask2 operator<=(Lanes2 x, Lanes2 y) { return {_mm_cmple_pd(x.v, y.v)}; }
+inline Mask2 operator>=(Lanes2 x, Lanes2 y) { return {_mm_cmpge_pd(x.v, y.v)}; }
+
+// m ? x : y, lane by lane.
+inline Lanes2 Select(Mask2 m, Lanes2 x, Lanes2 y)
+{
+    return {_mm_or_pd(_mm_and_pd(m.v, x.v), _mm_andnot_pd(m.v, y.v))};
+}
+inline Lanes2 Abs(Lanes2 x) { return {_mm_andnot_pd(_mm_set1_pd(-0.0), x.v)}; }
+// x limited to [-limit, limit]; a NaN lane comes out as some value in range.
+inline Lanes2 Limit(Lanes2 x, double limit)
+{
+    return {_mm_min_pd(_mm_max_pd(x.v, _mm_set1_pd(-limit)), _mm_set1_pd(limit))};
+}
+// {x.A, y.B}, {x.B, y.A}, {x.A, x.A}, {x.B, x.B}.
+inline Lanes2 AOfXBOfY(Lanes2 x, Lanes2 y) { return {_mm_move_sd(y.v, x.v)}; }
+inline Lanes2 BOfXAOfY(Lanes2 x, Lanes2 y) { return {_mm_shuffle_pd(x.v, y.v, 1)}; }
+inline Lanes2 BothA(Lanes2 x) { return {_mm_unpacklo_pd(x.v, x.v)}; }
+inline Lanes2 BothB(Lanes2 x) { return {_mm_unpackhi_pd(x.v, x.v)}; }
+// The double with the bit pattern magic - (pattern of x >> 1), per lane.
+inline Lanes2 MagicMinusHalfBits(Lanes2 x, unsigned long long magic)
+{
+    const __m128i bits = _mm_srli_epi64(_mm_castpd_si128(x.v), 1);
+    return {_mm_castsi128_pd(_mm_sub_epi64(_mm_set1_epi64x(static_cast<long long>(magic)), bits))};
+}
 #else
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
 struct Lanes2
 {
     double a, b;
 
     static Lanes2 Of(double a, double b) { return {a, b}; }
+    static Lanes2 Both(double x) { return {x, x}; }
     static Lanes2 Load(const double* p) { return {p[0], p[1]}; }
     void Store(double* p) const { p[0] = a, p[1] = b; }
     double A() const { return a; }
@@ -37,6 +90,44 @@ struct Lanes2
 inline Lanes2 operator+(Lanes2 x, Lanes2 y) { return {x.a + y.a, x.b + y.b}; }
 inline Lanes2 operator-(Lanes2 x, Lanes2 y) { return {x.a - y.a, x.b - y.b}; }
 inline Lanes2 operator*(Lanes2 x, Lanes2 y) { return {x.a * y.a, x.b * y.b}; }
+inline Lanes2 operator/(Lanes2 x, Lanes2 y) { return {x.a / y.a, x.b / y.b}; }
+
+struct Mask2
+{
+    bool a, b;
+    bool Any() const { return a || b; }
+    bool All() const { return a && b; }
+};
+
+inline Mask2 operator&(Mask2 x, Mask2 y) { return {x.a && y.a, x.b && y.b}; }
+inline Mask2 operator|(Mask2 x, Mask2 y) { return {x.a || y.a, x.b || y.b}; }
+inline Mask2 operator<(Lanes2 x, Lanes2 y) { return {x.a < y.a, x.b < y.b}; }
+inline Mask2 operator<=(Lanes2 x, Lanes2 y) { return {x.a <= y.a, x.b <= y.b}; }
+inline Mask2 operator>=(Lanes2 x, Lanes2 y) { return {x.a >= y.a, x.b >= y.b}; }
+
+inline Lanes2 Select(Mask2 m, Lanes2 x, Lanes2 y) { return {m.a ? x.a : y.a, m.b ? x.b : y.b}; }
+inline Lanes2 Abs(Lanes2 x) { return {std::fabs(x.a), std::fabs(x.b)}; }
+inline Lanes2 Limit(Lanes2 x, double limit)
+{
+    const auto one = [limit](double v) { return v > limit ? limit : (v < -limit ? -limit : v); };
+    return {one(x.a), one(x.b)};
+}
+inline Lanes2 AOfXBOfY(Lanes2 x, Lanes2 y) { return {x.a, y.b}; }
+inline Lanes2 BOfXAOfY(Lanes2 x, Lanes2 y) { return {x.b, y.a}; }
+inline Lanes2 BothA(Lanes2 x) { return {x.a, x.a}; }
+inline Lanes2 BothB(Lanes2 x) { return {x.b, x.b}; }
+inline Lanes2 MagicMinusHalfBits(Lanes2 x, unsigned long long magic)
+{
+    const auto one = [magic](double v) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        bits = magic - (bits >> 1);
+        double r;
+        std::memcpy(&r, &bits, sizeof r);
+        return r;
+    };
+    return {one(x.a), one(x.b)};
+}
 #endif
 
 // Per-lane state of a first-order low-pass pair (OnePoleLowpass's

@@ -8,6 +8,9 @@ PolyphaseDecimator::PolyphaseDecimator()
 void PolyphaseDecimator::Design(int totalTaps, double cutoff, int factor)
 {
     layout_ = DesignPolyphaseBranches(coef_, totalTaps, cutoff, factor);
+    designTaps_ = totalTaps;
+    designCutoff_ = cutoff;
+    designFactor_ = factor;
     branch_ = 0;
     accumulator_ = 0.0;
 }

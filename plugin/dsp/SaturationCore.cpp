@@ -5,27 +5,50 @@
 #include <cstdlib>
 #include <utility>
 
+#include "BranchDot.h"
 #include "FastExp.h"
 #include "ModulationTable.h"
 #include "TablePower.h"
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VELTO_CORE_AVX2 1
+#define VELTO_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define VELTO_ALWAYS_INLINE inline
+#endif
 
 namespace
 {
 constexpr double kLn10Over20 = 0.1151292546497;
 constexpr double kTiny = 5.551115123125783e-17;  // 2^-54
 
-std::uint32_t RandomSeed()
+// The two noise seeds, A's drawn first.
+NoisePair SeededNoise()
 {
-    return static_cast<std::uint32_t>(std::rand());
+    const auto seedA = static_cast<std::uint32_t>(std::rand());
+    const auto seedB = static_cast<std::uint32_t>(std::rand());
+    return NoisePair(seedA, seedB);
 }
 }  // namespace
 
 SaturationCore::SaturationCore()
     : model_(&FindSaturationModel(25)),
       modPos_(std::rand() % 595),
-      noise_{NoiseGenerator(RandomSeed()), NoiseGenerator(RandomSeed())}
+      modulation_(ModulationTable()),
+      noise_(SeededNoise())
 {
     SetModel(44100.0, 25);
+    AllowAvx2(true);
+}
+
+void SaturationCore::AllowAvx2(bool allow)
+{
+#if defined(VELTO_CORE_AVX2)
+    avx2_ = allow && BestBranchDotKind() == BranchDotKind::kAvx2;
+#else
+    (void)allow;
+    avx2_ = false;
+#endif
 }
 
 double SaturationCore::GetModelValue(int index) const
@@ -49,8 +72,7 @@ void SaturationCore::ConfigureHiss(double levelFactor, double colourFactor)
 {
     if (!model_->hasNoise)
         return;
-    for (NoiseGenerator& n : noise_)
-        n.Configure(model_->noiseLevelDb * levelFactor, model_->noiseColour * colourFactor, rate_);
+    noise_.Configure(model_->noiseLevelDb * levelFactor, model_->noiseColour * colourFactor, rate_);
 }
 
 void SaturationCore::SetDrive(double linear)
@@ -75,10 +97,10 @@ void SaturationCore::SetFeedback(double amount)
     const double releaseTime = std::max(1.0 - 1.5 * amount, 0.0) * M(33);
     const double attack = FastExp(-2.0 / (rate_ * 0.001 * M(32) * 0.001));
     const double release = FastExp(-2.0 / (rate_ * 0.001 * releaseTime * 0.001));
-    for (SaturationStage& s : stage_)
+    for (SaturationStagePair* s : {&lowStages_, &highStages_})
     {
-        s.attack = attack;
-        s.release = release;
+        s->attack = attack;
+        s->release = release;
     }
 }
 
@@ -97,9 +119,6 @@ void SaturationCore::SetModel(double rateHz, int model)
     crosstalkHigh_ = FastExp(M(5) * kLn10Over20);
     presenceGain_ = FastExp(M(8) * kLn10Over20);
 
-    // Curve set 0 (the only one the supported rows use).
-    stage_[0].curve = stage_[1].curve = SaturationStage::Curve::kCurve6;
-    stage_[2].curve = stage_[3].curve = SaturationStage::Curve::kCurve5;
 
     if (model_->hasNoise)
         ConfigureHiss(1.0, 1.0);
@@ -157,7 +176,7 @@ void SaturationCore::DesignSections()
     // Coefficients into the lanes; the states stay where they are.
     for (int c = 0; c < 2; ++c)
     {
-        for (auto [from, to] : {std::pair{&lowBoostFilter_[c], &lowBoostPair_},
+        for (auto [from, to] : {std::pair{&split_[c], &splitPair_}, std::pair{&lowBoostFilter_[c], &lowBoostPair_},
                                 std::pair{&highBoostFilter_[c], &highBoostPair_},
                                 std::pair{&presence_[c], &presencePair_}})
         {
@@ -180,85 +199,99 @@ void SaturationCore::ClearHistories()
 {
     for (BiquadPair* s : {&eqHighpassPair_, &lowPeakPair_, &highPeakPair_})
         s->Clear();
-    for (SaturationStage& s : stage_)
-        s.Clear();
+    lowStages_.Clear();
+    highStages_.Clear();
     for (int c = 0; c < 2; ++c)
     {
         lagAbs_[c] = lagState_[c] = 0.0;
-        memory_[c][0] = memory_[c][1] = memory_[c][2] = 0.0;
+        memory_[0][c] = memory_[1][c] = memory_[2][c] = 0.0;
     }
 }
 
-void SaturationCore::Process(double& a, double& b)
+// Channels A and B run side by side, one per lane; each lane does the
+// arithmetic of the channel's own chain, term by term in the same order, so
+// the lanes give what the two channels computed one after the other give.
+// Products of settings are formed here, not when the settings change: the
+// block's rounding mode (toward zero) applies to them as to the rest.
+Lanes2 SaturationCore::Process(Lanes2 ab)
+{
+#if defined(VELTO_CORE_AVX2)
+    if (avx2_)
+        return RunAvx2(ab);
+#endif
+    return Run(ab);
+}
+
+#if defined(VELTO_CORE_AVX2)
+// The same body with the three-operand AVX encoding (no fused multiply-add:
+// that is a feature of its own, and not asked for).
+__attribute__((target("avx2"))) Lanes2 SaturationCore::RunAvx2(Lanes2 ab)
+{
+    return Run(ab);
+}
+#endif
+
+VELTO_ALWAYS_INLINE Lanes2 SaturationCore::Run(Lanes2 ab)
 {
     modPos_ = (modPos_ + 1 == kModulationCycle) ? 0 : modPos_ + 1;
-    const double* m = ModulationTable() + modPos_;
+    const double* m = modulation_ + modPos_;
+    using L = Lanes2;
 
-    double in[2] = {inputGain * a, inputGain * b};
+    const L x = L::Both(inputGain) * ab;
 
     // Short lag: faster rise than fall, blended in by lagBlend_.
-    for (int c = 0; c < 2; ++c)
-    {
-        const double x = in[c];
-        const double ax = std::fabs(x);
-        const double l = (ax >= lagAbs_[c]) ? lagRise_ : lagFall_;
-        lagState_[c] = (1.0 - l) * x + l * lagState_[c];
-        lagAbs_[c] = (!std::isfinite(x) || ax < kTiny) ? 0.0 : ax;
-        in[c] = (1.0 - lagBlend_) * x + lagBlend_ * lagState_[c];
-    }
-    const double d = in[0];
-    const double e = in[1];
+    const L ax = Abs(x);
+    const L previousAbs = L::Load(lagAbs_);
+    const L l = Select(ax >= previousAbs, L::Both(lagRise_), L::Both(lagFall_));
+    const L lag = (L::Both(1.0) - l) * x + l * L::Load(lagState_);
+    lag.Store(lagState_);
+    const Mask2 usable = (ax <= L::Both(1.7976931348623157e308)) & (L::Both(kTiny) <= ax);
+    Select(usable, ax, L::Both(0.0)).Store(lagAbs_);
+    const L in = L::Both(1.0 - lagBlend_) * x + L::Both(lagBlend_) * lag;
 
-    const double lA = split_[0].Process(d);
-    const double lB = split_[1].Process(e);
-
-    const double g = drive_;
+    const L low = splitPair_.Process(in);
+    const L g = L::Both(drive_);
     const double w = M(31);
-    const double u = stage_[0].Process(g * lA, w, ampLowA_ * working_[0] * lowDrive_ * m[2], working_[2]);
-    const double v = stage_[1].Process(g * lB, w, lowDrive_ * working_[0] * m[0], working_[2]);
-    const double p = stage_[2].Process(g * d - g * lA, w, ampHighA_ * working_[1] * highDrive_ * m[1], working_[3]);
-    const double q = stage_[3].Process(g * e - g * lB, w, highDrive_ * working_[1] * m[4], working_[3]);
+    // Amounts, A: mismatch * working value * band drive * m, B: band drive * working value * m.
+    const L amountLow = L::Of(ampLowA_ * working_[0], lowDrive_) * L::Of(lowDrive_, working_[0]);
+    const L amountHigh = L::Of(ampHighA_ * working_[1], highDrive_) * L::Of(highDrive_, working_[1]);
+    const L uv = lowStages_.Process<SaturationStage::Curve::kCurve6>(g * low, w, amountLow * L::Of(m[2], m[0]),
+                                                                     working_[2]);
+    const L pq = highStages_.Process<SaturationStage::Curve::kCurve5>(g * in - g * low, w,
+                                                                      amountHigh * L::Of(m[1], m[4]), working_[3]);
 
+    // A = gl u + gh p + xl gl v + xh gh q; B = xl gl u + gl v + xh gh p + gh q.
     const double gl = stageGainLow_, gh = stageGainHigh_;
-    const double xl = crosstalkLow_, xh = crosstalkHigh_;
-    double out[2] = {gl * u + gh * p + xl * gl * v + xh * gh * q,
-                     xl * gl * u + gl * v + xh * gh * p + gh * q};
+    const double xgl = crosstalkLow_ * gl, xgh = crosstalkHigh_ * gh;
+    L s = L::Of(gl, xgl) * BothA(uv) + L::Of(gh, gl) * AOfXBOfY(pq, uv) + L::Of(xgl, xgh) * BOfXAOfY(uv, pq)
+          + L::Of(xgh, gh) * BothB(pq);
 
-    // Boosts, presence and the fixed equaliser, both channels in one pass.
-    {
-        const bool presenceOn = M(10) != 0.0;
-        Lanes2 s = Lanes2::Of(out[0], out[1]);
-        s = s + lowBoostPair_.Process(s) * Lanes2::Of(lowBoost_, lowBoost_);
-        s = s + (s - highBoostPair_.Process(s)) * Lanes2::Of(highBoost_, highBoost_);
-        const Lanes2 presence = presenceOn ? (s - presencePair_.Process(s)) * Lanes2::Of(presenceGain_, presenceGain_)
-                                           : Lanes2::Of(0.0, 0.0);
-        s = eqHighpassPair_.Process(lowPeakPair_.Process(highPeakPair_.Process(s))) + presence;
-        out[0] = s.A();
-        out[1] = s.B();
-    }
+    // Boosts, presence and the fixed equaliser.
+    s = s + lowBoostPair_.Process(s) * L::Both(lowBoost_);
+    s = s + (s - highBoostPair_.Process(s)) * L::Both(highBoost_);
+    const L presence = M(10) != 0.0 ? (s - presencePair_.Process(s)) * L::Both(presenceGain_) : L::Both(0.0);
+    s = eqHighpassPair_.Process(lowPeakPair_.Process(highPeakPair_.Process(s))) + presence;
 
     if (hissEnabled_ && model_->hasNoise)
     {
-        out[0] += noise_[0].Next() * m[3] * inputGain * drive_;
-        out[1] += noise_[1].Next() * m[0] * inputGain * drive_;
+        s = s + noise_.Next() * L::Of(m[3], m[0]) * L::Both(inputGain) * L::Both(drive_);
     }
 
-    // Slow recursive memory term (r is small, so it stays stable).
-    const double r = memoryFactor_;
-    double* fa = memory_[0];
-    double* fb = memory_[1];
-    const double f0 = out[0] + r * (memA2_ * fa[1] + memA1_ * fa[0] + 0.01 * fa[2]);
-    const double f1 = out[1] + r * (memB1_ * fb[0] + 0.1 * fb[1] + memB3_ * fb[2]);
-    fa[2] = fa[1]; fa[1] = fa[0]; fa[0] = f0;
-    fb[2] = fb[1]; fb[1] = fb[0]; fb[0] = f1;
+    // Slow recursive memory term (r is small, so it stays stable):
+    // fA = A + r (memA2 fA[n-2] + memA1 fA[n-1] + 0.01 fA[n-3]),
+    // fB = B + r (memB1 fB[n-1] + 0.1 fB[n-2] + memB3 fB[n-3]).
+    const L r = L::Both(memoryFactor_);
+    const L f1 = L::Load(memory_[0]), f2 = L::Load(memory_[1]), f3 = L::Load(memory_[2]);
+    const L f = s + r * (L::Of(memA2_, memB1_) * AOfXBOfY(f2, f1) + L::Of(memA1_, 0.1) * AOfXBOfY(f1, f2)
+                         + L::Of(0.01, memB3_) * f3);
+    f2.Store(memory_[2]);
+    f1.Store(memory_[1]);
+    f.Store(memory_[0]);
 
-    const double f[2] = {f0, f1};
-    for (int c = 0; c < 2; ++c)
-    {
-        const double z = (1.0 - r) * f[c] * compensation_ * 1.015;
-        dcOut_[c] = z - dcIn_[c] + dcPole_ * dcOut_[c];
-        dcIn_[c] = z;
-    }
-    a = dcOut_[0];
-    b = dcOut_[1];
+    // Drive compensation and the DC blocker.
+    const L z = (L::Both(1.0) - r) * f * L::Both(compensation_) * L::Both(1.015);
+    const L out = z - L::Load(dcIn_) + L::Both(dcPole_) * L::Load(dcOut_);
+    z.Store(dcIn_);
+    out.Store(dcOut_);
+    return out;
 }

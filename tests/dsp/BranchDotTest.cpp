@@ -47,6 +47,22 @@ TEST(BranchDot, EveryFormMatchesTheScalarFormBitForBit)
             }
     }
     EXPECT_EQ(BestBranchDot(), BranchDotFor(BestBranchDotKind()));
+
+    // The paired form: two windows over one set of coefficients.
+    for (BranchDotKind kind : {BranchDotKind::kScalar, BranchDotKind::kSse2, BranchDotKind::kAvx2})
+    {
+        const BranchDotPairFn pair = BranchDotPairFor(kind);
+        for (int offset = 0; offset < 4; ++offset)
+            for (int taps = 0; taps <= 64; ++taps)
+            {
+                double got[2];
+                pair(c.data() + offset, x.data() + 3 - offset, x.data() + offset, taps, got);
+                EXPECT_TRUE(SameBits(BranchDot(c.data() + offset, x.data() + 3 - offset, taps), got[0]))
+                    << "pair kind " << static_cast<int>(kind) << " taps " << taps << " offset " << offset;
+                EXPECT_TRUE(SameBits(BranchDot(c.data() + offset, x.data() + offset, taps), got[1]))
+                    << "pair kind " << static_cast<int>(kind) << " taps " << taps << " offset " << offset;
+            }
+    }
 }
 
 // The interpolator's all-branches form against branch-by-branch
