@@ -7,12 +7,18 @@ PolyphaseInterpolator::PolyphaseInterpolator()
 
 void PolyphaseInterpolator::Design(int totalTaps, double cutoff, int factor)
 {
-    layout_ = DesignPolyphaseBranches(coef_, totalTaps, cutoff, factor);
+    // Equal arguments give equal coefficients: only the state is reset.
+    if (totalTaps != designTaps_ || cutoff != designCutoff_ || factor != designFactor_) {
+        layout_ = DesignPolyphaseBranches(coef_, totalTaps, cutoff, factor);
+        designTaps_ = totalTaps;
+        designCutoff_ = cutoff;
+        designFactor_ = factor;
+        for (int t = 0; t < kTaps; ++t)
+            for (int p = 0; p < PolyphaseLayout::kMaxFactor; ++p)
+                coefByTap_[t * PolyphaseLayout::kMaxFactor + p] = coef_[p][t];
+    }
     gain_ = layout_.factor;
     readIndex_ = 0;
-    for (int t = 0; t < kTaps; ++t)
-        for (int p = 0; p < PolyphaseLayout::kMaxFactor; ++p)
-            coefByTap_[t * PolyphaseLayout::kMaxFactor + p] = coef_[p][t];
 }
 
 void PolyphaseInterpolator::Push(double x)

@@ -58,6 +58,9 @@ private:
 
     PolyphaseLayout layout_;
     AllBranchesFn allBranches_ = BestAllBranches();
+    // The arguments of the last Design (none yet: the first always designs).
+    int designTaps_ = 0, designFactor_ = 0;
+    double designCutoff_ = 0.0;
     int readIndex_ = 0;
     double gain_ = 2.0;
     int writePos_ = 0;

@@ -190,6 +190,39 @@ TEST(Polyphase, DesignLimitsClampTapsCutoffAndFactor)
             EXPECT_EQ(a.Coefficient(p, k), b.Coefficient(p, k));
 }
 
+// Designing again with the arguments of the design before keeps its
+// coefficients (the bypass switch does that); a different design in between
+// must not leave any of its own behind.
+TEST(Polyphase, RedesignBackAndForthMatchesAFreshDesign)
+{
+    PolyphaseInterpolator freshUp, up;
+    PolyphaseDecimator freshDown, down;
+    freshUp.Design(80, 0.525 / 4, 4);
+    freshDown.Design(176, 0.497 / 4, 4);
+    up.Design(80, 0.525 / 4, 4);
+    up.Design(48, 0.2, 2);
+    up.Design(80, 0.525 / 4, 4);
+    up.Design(80, 0.525 / 4, 4);
+    down.Design(176, 0.497 / 4, 4);
+    down.Design(81, 0.15, 3);
+    down.Design(176, 0.497 / 4, 4);
+    down.Design(176, 0.497 / 4, 4);
+    for (int n = 0; n < 200; ++n)
+    {
+        const double x = std::sin(0.37 * n) + (n == 5 ? 1.0 : 0.0);
+        freshUp.Push(x);
+        up.Push(x);
+        for (int p = 0; p < 4; ++p)
+        {
+            const double a = freshUp.Next(), b = up.Next();
+            ASSERT_EQ(a, b) << "n=" << n;
+            freshDown.Push(a);
+            down.Push(b);
+        }
+        ASSERT_EQ(freshDown.TakeOutput(), down.TakeOutput()) << "n=" << n;
+    }
+}
+
 TEST(Polyphase, ImpulseThroughBothComesOutAtTheDryDelay)
 {
     RoundTrip rt;
