@@ -5,6 +5,7 @@
 #include FT_FREETYPE_H
 #include FT_SYNTHESIS_H
 #include <fontconfig/fontconfig.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
@@ -26,7 +27,21 @@ struct FreeTypeFont {
 
 // The face file fontconfig picks for the requested font. A family that is not
 // installed falls back to the configured default sans face.
+// fontconfig keeps its configuration for the life of the library. In a host
+// that loads nothing else using it, unloading this module would unload
+// libfontconfig too and orphan that configuration on every load; pinning the
+// library keeps it loaded, so the configuration is built once per process.
+void PinFontconfig() {
+  static const bool pinned = [] {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&FcInit), &info) || !info.dli_fname) return false;
+    return dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE) != nullptr;
+  }();
+  (void)pinned;
+}
+
 bool MatchFace(const PIX_FontSpec& spec, std::string& file, int& index, bool& isBold, bool& isItalic) {
+  PinFontconfig();
   if (!FcInit()) return false;
   FcPattern* pattern = FcPatternCreate();
   if (pattern == nullptr) return false;
