@@ -17,18 +17,6 @@ constexpr double kFeedback = 0.125;
 // old row is kept if every draw fails, which the bounds make very unlikely).
 constexpr int kMaxRedraws = 16;
 
-// Index of the highest set bit, v != 0.
-int HighestBit(std::uint32_t v)
-{
-#if defined(__GNUC__)
-    return 31 - __builtin_clz(v);
-#else
-    int bit = 0;
-    while (v >>= 1)
-        ++bit;
-    return bit;
-#endif
-}
 }  // namespace
 
 double NoiseGenerator::FloatFromBits(std::uint32_t bits)
@@ -38,20 +26,31 @@ double NoiseGenerator::FloatFromBits(std::uint32_t bits)
     return f;
 }
 
-void NoiseGenerator::Configure(double levelDb, double colour, double rateHz)
+NoiseShape NoiseShapeFor(double levelDb, double colour, double rateHz)
 {
-    level_ = 8.0 * FastExp(levelDb * kLn10Over20);
-    redMix_ = colour < 1.0;
-    if (redMix_)
+    NoiseShape shape;
+    shape.level = 8.0 * FastExp(levelDb * kLn10Over20);
+    shape.redMix = colour < 1.0;
+    if (shape.redMix)
     {
-        colour_ = colour;
-        gain_ = 4.0;
+        shape.colour = colour;
+        shape.gain = 4.0;
     }
     else
     {
-        colour_ = std::clamp(colour - 1.0, 0.0, 1.0);
-        gain_ = rateHz / 44100.0 * 4.0 * 0.7070000171661377;
+        shape.colour = std::clamp(colour - 1.0, 0.0, 1.0);
+        shape.gain = rateHz / 44100.0 * 4.0 * 0.7070000171661377;
     }
+    return shape;
+}
+
+void NoiseGenerator::Configure(double levelDb, double colour, double rateHz)
+{
+    const NoiseShape shape = NoiseShapeFor(levelDb, colour, rateHz);
+    level_ = shape.level;
+    colour_ = shape.colour;
+    gain_ = shape.gain;
+    redMix_ = shape.redMix;
 }
 
 double NoiseGenerator::Pink()

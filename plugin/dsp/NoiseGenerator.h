@@ -13,6 +13,31 @@
 //             gain rate / 44100 * 4 * 0.707.
 // The level is 8 * 10^(dB/20), which puts the pink component's RMS near dB.
 // Plain state, no allocation; Next() has a bounded loop. [audio thread]
+
+// Level, colour and gain of one hiss setting, shared by the single generator
+// and the pair (NoisePair) so both blend with the very same numbers.
+struct NoiseShape
+{
+    double level = 0.0;
+    double colour = 0.0;
+    double gain = 4.0;
+    bool redMix = true;
+};
+NoiseShape NoiseShapeFor(double levelDb, double colour, double rateHz);
+
+// Index of the highest set bit, v != 0: the pink row a step replaces.
+inline int HighestBit(std::uint32_t v)
+{
+#if defined(__GNUC__)
+    return 31 - __builtin_clz(v);
+#else
+    int bit = 0;
+    while (v >>= 1)
+        ++bit;
+    return bit;
+#endif
+}
+
 class NoiseGenerator
 {
 public:

@@ -1,23 +1,12 @@
 #include "NoisePair.h"
 
-#include <algorithm>
-
-#include "FastExp.h"
-
 void NoisePair::Configure(double levelDb, double colour, double rateHz)
 {
-    level_ = 8.0 * FastExp(levelDb * 0.1151292546497);
-    redMix_ = colour < 1.0;
-    if (redMix_)
-    {
-        colour_ = colour;
-        gain_ = 4.0;
-    }
-    else
-    {
-        colour_ = std::clamp(colour - 1.0, 0.0, 1.0);
-        gain_ = rateHz / 44100.0 * 4.0 * 0.7070000171661377;
-    }
+    const NoiseShape shape = NoiseShapeFor(levelDb, colour, rateHz);
+    level_ = shape.level;
+    colour_ = shape.colour;
+    gain_ = shape.gain;
+    redMix_ = shape.redMix;
 }
 
 void NoisePair::Redraw(int row, Lanes2 sum, Lanes2 v)

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Lanes2.h"
+#include "NoiseGenerator.h"
 
 // The hiss of channels A and B: two NoiseGenerators with their own seeds and
 // the same colour and level, run side by side. Each lane draws the values a
@@ -65,18 +66,6 @@ private:
     static constexpr double kWalkBound = 8.0;
     static constexpr double kFeedback = 0.125;
     static constexpr int kMaxRedraws = 16;
-
-    static int HighestBit(std::uint32_t v)
-    {
-#if defined(__GNUC__)
-        return 31 - __builtin_clz(v);
-#else
-        int bit = 0;
-        while (v >>= 1)
-            ++bit;
-        return bit;
-#endif
-    }
 
     static double FloatFromBits(std::uint32_t bits)
     {
