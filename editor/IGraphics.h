@@ -165,7 +165,8 @@ class IGraphics : public IEditorLink {
   int lastMouseX_ = -1;
   int lastMouseY_ = -1;
   bool handleMouseOver_ = false;
-  bool strictDrawing_ = true;
-  bool tooltipsEnabled_ = false;
+  // Kept as settings of the graphics object; no drawing path reads them yet.
+  [[maybe_unused]] bool strictDrawing_ = true;
+  [[maybe_unused]] bool tooltipsEnabled_ = false;
   IControl* keyCatcher_ = nullptr;  // owned
 };

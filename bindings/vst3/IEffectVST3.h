@@ -167,7 +167,7 @@ class IEffectVST3 : public IEffectBase,
   vst3::ProcessSetup processSetup_{};
 
   int sideChainChannels_ = 0;
-  bool sideChainWasActive_ = false;
+  [[maybe_unused]] bool sideChainWasActive_ = false;  // kept with the bus state; nothing reads it yet
   // Copied from the host under the lock by process; read by the plug-in's
   // transport queries, which run inside process.
   vst3::ProcessContext processContext_{};
