@@ -268,13 +268,30 @@ tresult IEffectVST3::setProcessing(TBool) { return kNotImplemented; }
 
 tresult IEffectVST3::setupProcessing(ProcessSetup& setup) {
   if (setup.symbolicSampleSize != kSample32 && setup.symbolicSampleSize != kSample64) return kResultFalse;
-  IEffectLock lock(Mutex());
-  SetSampleRate(setup.sampleRate);
-  bypassed_ = false;
-  bypassShown_ = 0.0;
-  SetBlockSize(setup.maxSamplesPerBlock);
-  Reset();
-  processSetup_ = setup;
+  bool rangesMoved = false;
+  {
+    IEffectLock lock(Mutex());
+    // A range that follows the sample rate (High Freq ends at half of it)
+    // gives an unchanged setting another normalized value at the new rate.
+    std::vector<double> before(static_cast<size_t>(NumParams()));
+    for (int i = 0; i < NumParams(); ++i) before[static_cast<size_t>(i)] = GetParam(i)->ToNormalized();
+    SetSampleRate(setup.sampleRate);
+    bypassed_ = false;
+    bypassShown_ = 0.0;
+    SetBlockSize(setup.maxSamplesPerBlock);
+    Reset();
+    processSetup_ = setup;
+    for (int i = 0; i < NumParams(); ++i) {
+      const IEffectParam* param = GetParam(i);
+      if (auto* range = dynamic_cast<Vst3RangeParameter*>(parameters_.Find(static_cast<ParamID>(i))))
+        range->SetRange(param->Min(), param->Max());
+      if (param->ToNormalized() != before[static_cast<size_t>(i)]) rangesMoved = true;
+    }
+  }
+  // Hosts keep normalized copies of the values and send them back later:
+  // they read them again now, or a copy from the old rate would move the
+  // setting (4500 Hz saved at 48 kHz came back as 4203 Hz at 44.1 kHz).
+  if (rangesMoved && componentHandler_) componentHandler_->restartComponent(kParamValuesChanged);
   return kResultOk;
 }
 

@@ -49,6 +49,12 @@ class Vst3RangeParameter : public Vst3Parameter {
   double ToPlain(double normalized) const override;
   double ToNormalized(double plain) const override;
   bool FromString(const vst3::TChar* text, double* normalized) const override;
+  // Follows a range the plug-in moved (High Freq ends at half the sample
+  // rate), so that both conversions and the text parser use the live range.
+  void SetRange(double minPlain, double maxPlain) {
+    min_ = minPlain;
+    max_ = maxPlain;
+  }
   void SetPrecision(int digits) { precision_ = digits; }
   int Precision() const { return precision_; }
 

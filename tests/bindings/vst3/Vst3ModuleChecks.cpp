@@ -551,6 +551,42 @@ void ReportedLatency() {
   }
 }
 
+// High Freq's range ends at half the sample rate. A setting survives every
+// rate change, both conversions agree with the live range, and the host is
+// told to read the normalized values again (an Ardour session saved at 48 kHz
+// and opened at 44.1 kHz turned 4500 Hz into 4203 Hz before).
+void RangeFollowsTheRate() {
+  gGroup = "rate range";
+  Instance a;
+  CHECK(a.ok());
+  if (!a.ok()) return;
+  Vst3ComponentHandler handler;
+  CHECK(a.ctrl->setComponentHandler(&handler) == kResultOk);
+  const ParamID high = 4;
+  CHECK(a.Setup(kSample64, 256, 44100.0) == kResultOk);
+  CHECK(a.ctrl->setParamNormalized(high, a.ctrl->plainParamToNormalized(high, 4500.0)) == kResultOk);
+  for (double rate : {48000.0, 96000.0, 96000.0, 44100.0}) {
+    handler.calls.clear();
+    CHECK(a.Setup(kSample64, 256, rate) == kResultOk);
+    const double n = a.ctrl->getParamNormalized(high);
+    CHECK(std::fabs(a.ctrl->normalizedParamToPlain(high, n) - 4500.0) < 1e-6);
+    CHECK(std::fabs(a.ctrl->normalizedParamToPlain(high, 1.0) - rate * 0.5) < 1e-9);
+    CHECK(std::fabs(a.ctrl->plainParamToNormalized(high, 4500.0) - n) < 1e-12);
+    TChar text[8] = {'4', '5', '0', '0', 0};
+    double parsed = -1.0;
+    CHECK(a.ctrl->getParamValueByString(high, text, parsed) == kResultOk && std::fabs(parsed - n) < 1e-9);
+  }
+  // Told once when the range moved, and nothing when the rate stayed.
+  handler.calls.clear();
+  CHECK(a.Setup(kSample64, 256, 48000.0) == kResultOk);
+  CHECK(handler.calls.size() == 1 && handler.calls[0].kind == Vst3ComponentHandler::Call::kRestart &&
+        (static_cast<int>(handler.calls[0].value) & kParamValuesChanged) != 0);
+  handler.calls.clear();
+  CHECK(a.Setup(kSample64, 256, 48000.0) == kResultOk);
+  CHECK(handler.calls.empty());
+  CHECK(a.ctrl->setComponentHandler(nullptr) == kResultOk);
+}
+
 void Processing32AndLongBlocks() {
   gGroup = "process32";
   Instance a;
@@ -829,6 +865,7 @@ int main(int argc, char** argv) {
     BusesAndArrangements();
     ProcessingAndQueues();
     ReportedLatency();
+    RangeFollowsTheRate();
     Processing32AndLongBlocks();
     StateRoundTrip();
     Views();
