@@ -289,8 +289,8 @@ tresult IEffectVST3::setupProcessing(ProcessSetup& setup) {
     }
   }
   // Hosts keep normalized copies of the values and send them back later:
-  // they read them again now, or a copy from the old rate would move the
-  // setting (4500 Hz saved at 48 kHz came back as 4203 Hz at 44.1 kHz).
+  // they read them again now, or a copy made at the old rate would move the
+  // setting when it comes back.
   if (rangesMoved && componentHandler_) componentHandler_->restartComponent(kParamValuesChanged);
   return kResultOk;
 }

@@ -553,8 +553,8 @@ void ReportedLatency() {
 
 // High Freq's range ends at half the sample rate. A setting survives every
 // rate change, both conversions agree with the live range, and the host is
-// told to read the normalized values again (an Ardour session saved at 48 kHz
-// and opened at 44.1 kHz turned 4500 Hz into 4203 Hz before).
+// told to read the normalized values again (with the range the controller
+// was built with, an Ardour session at 48 kHz restored 4500 Hz as 4203 Hz).
 void RangeFollowsTheRate() {
   gGroup = "rate range";
   Instance a;
