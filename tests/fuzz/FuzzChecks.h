@@ -45,4 +45,17 @@ void FillTestBlock(T* left, T* right, int frames) {
   }
 }
 
+// One short block through an offline plug-in; every output sample finite.
+template <class Plugin>
+void ProcessFinite(Plugin& fx) {
+  constexpr int kFrames = 8;
+  double l[kFrames], r[kFrames], ol[kFrames], orr[kFrames];
+  FillTestBlock(l, r, kFrames);
+  double* in[] = {l, r};
+  double* out[] = {ol, orr};
+  fx.Process(in, out, kFrames);
+  AllFinite(ol, kFrames, "left output not finite");
+  AllFinite(orr, kFrames, "right output not finite");
+}
+
 }  // namespace fuzzcheck

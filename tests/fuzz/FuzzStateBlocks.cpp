@@ -12,7 +12,6 @@
 #include "Velto.h"
 
 namespace {
-constexpr int kFrames = 8;
 
 struct Rig {
   std::unique_ptr<IEffectOffline> fx;
@@ -28,15 +27,7 @@ struct Rig {
     fx->SerializePresets(goodPresets);
   }
 
-  void ProcessFinite() {
-    double l[kFrames], r[kFrames], ol[kFrames], orr[kFrames];
-    fuzzcheck::FillTestBlock(l, r, kFrames);
-    double* in[] = {l, r};
-    double* out[] = {ol, orr};
-    fx->Process(in, out, kFrames);
-    fuzzcheck::AllFinite(ol, kFrames, "left output not finite");
-    fuzzcheck::AllFinite(orr, kFrames, "right output not finite");
-  }
+  void ProcessFinite() { fuzzcheck::ProcessFinite(*fx); }
 
   // The known good blocks load in full and give the same bytes back.
   void GoodStateLoads() {
