@@ -352,7 +352,9 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
       interp_[0].Push(a);
       interp_[1].Push(b);
 
-      // Channels A and B side by side from the interpolators to the decimators.
+      // Channels A and B side by side from the interpolators to the decimators,
+      // the tone stage over the frame's oversampled values at once.
+      Lanes2 c[kOversampling];
       for (int k = 0; k < kOversampling; ++k) {
         const Lanes2 u = Lanes2::Of(interp_[0].Next(), interp_[1].Next());
         const Lanes2 low = SplitPair(split_ + 0, u);
@@ -365,9 +367,10 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
           eq = Lanes2::Both(bandHigh_) * (u - low) + Lanes2::Both(bandLow_) * low;
         }
         // In mid or side mode only that signal passes the tone stage.
-        const Lanes2 c = core_.Process(eqMode_ == 2 ? AOfXBOfY(u, eq) : eqMode_ == 1 ? AOfXBOfY(eq, u) : eq);
-        PolyphaseDecimator::PushPair(decim_[0], decim_[1], c.A(), c.B());
+        c[k] = eqMode_ == 2 ? AOfXBOfY(u, eq) : eqMode_ == 1 ? AOfXBOfY(eq, u) : eq;
       }
+      core_.ProcessBlock(c, kOversampling);
+      for (int k = 0; k < kOversampling; ++k) PolyphaseDecimator::PushPair(decim_[0], decim_[1], c[k].A(), c[k].B());
 
       const double wA = decim_[0].TakeOutput() * outGain_;
       const double wB = decim_[1].TakeOutput() * outGain_;

@@ -8,10 +8,14 @@
 // The per-sample helpers built on Lanes2 are forced inline, so that a caller
 // compiled for a wider instruction set (the core's AVX2 form) takes them in
 // with its own encoding instead of calling the SSE2 copy.
+// VELTO_UNROLL before a loop over a block's few samples unrolls it, so that
+// the samples' values stay in registers instead of arrays.
 #if defined(__GNUC__)
 #define VELTO_LANES_INLINE inline __attribute__((always_inline))
+#define VELTO_UNROLL _Pragma("GCC unroll 8")
 #else
 #define VELTO_LANES_INLINE inline
+#define VELTO_UNROLL
 #endif
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
@@ -138,11 +142,23 @@ struct OnePolePair
     double a1[2] = {};
     double y[2] = {};
 
+    // N samples in a row, out[j] for x[j] (out may be x); the state stays in
+    // registers between them.
+    template <int N>
+    VELTO_LANES_INLINE void Run(const Lanes2* x, Lanes2* out)
+    {
+        const Lanes2 b = Lanes2::Load(b0), a = Lanes2::Load(a1);
+        Lanes2 s = Lanes2::Load(y);
+        VELTO_UNROLL
+        for (int j = 0; j < N; ++j)
+            out[j] = s = b * x[j] + a * s;
+        s.Store(y);
+    }
+
     Lanes2 Process(Lanes2 x)
     {
-        const Lanes2 out = Lanes2::Load(b0) * x + Lanes2::Load(a1) * Lanes2::Load(y);
-        out.Store(y);
-        return out;
+        Run<1>(&x, &x);
+        return x;
     }
 };
 
@@ -153,17 +169,35 @@ struct BiquadPair
     double b0[2] = {1.0, 1.0}, b1[2] = {}, b2[2] = {}, a1[2] = {}, a2[2] = {};
     double x1[2] = {}, x2[2] = {}, y1[2] = {}, y2[2] = {};
 
+    // N samples in a row, out[j] for x[j] (out may be x).
+    template <int N>
+    VELTO_LANES_INLINE void Run(const Lanes2* x, Lanes2* out)
+    {
+        const Lanes2 c0 = Lanes2::Load(b0), c1 = Lanes2::Load(b1), c2 = Lanes2::Load(b2);
+        const Lanes2 d1 = Lanes2::Load(a1), d2 = Lanes2::Load(a2);
+        Lanes2 px1 = Lanes2::Load(x1), px2 = Lanes2::Load(x2);
+        Lanes2 py1 = Lanes2::Load(y1), py2 = Lanes2::Load(y2);
+        VELTO_UNROLL
+        for (int j = 0; j < N; ++j)
+        {
+            const Lanes2 in = x[j];
+            const Lanes2 y = c0 * in + c1 * px1 + c2 * px2 - d1 * py1 - d2 * py2;
+            px2 = px1;
+            px1 = in;
+            py2 = py1;
+            py1 = y;
+            out[j] = y;
+        }
+        px1.Store(x1);
+        px2.Store(x2);
+        py1.Store(y1);
+        py2.Store(y2);
+    }
+
     Lanes2 Process(Lanes2 x)
     {
-        const Lanes2 px1 = Lanes2::Load(x1), px2 = Lanes2::Load(x2);
-        const Lanes2 py1 = Lanes2::Load(y1), py2 = Lanes2::Load(y2);
-        const Lanes2 y = Lanes2::Load(b0) * x + Lanes2::Load(b1) * px1 + Lanes2::Load(b2) * px2
-                         - Lanes2::Load(a1) * py1 - Lanes2::Load(a2) * py2;
-        px1.Store(x2);
-        x.Store(x1);
-        py1.Store(y2);
-        y.Store(y1);
-        return y;
+        Run<1>(&x, &x);
+        return x;
     }
 
     void Clear()

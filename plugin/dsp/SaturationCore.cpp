@@ -208,6 +208,152 @@ void SaturationCore::ClearHistories()
     }
 }
 
+// N samples in a row, in place. The chain is fed forward from stage to
+// stage (every recursion stays inside one filter or envelope), so each stage
+// runs over the whole block before the next: the values are those of N
+// single steps, and the stages' work overlaps in the processor.
+template <int N>
+VELTO_ALWAYS_INLINE void SaturationCore::Run(Lanes2* io)
+{
+    using L = Lanes2;
+    const L zero = L::Both(0.0), one = L::Both(1.0);
+    const double* m[N];
+    VELTO_UNROLL
+    for (int j = 0; j < N; ++j)
+    {
+        modPos_ = (modPos_ + 1 == kModulationCycle) ? 0 : modPos_ + 1;
+        m[j] = modulation_ + modPos_;
+    }
+
+    // Input gain and the short lag: faster rise than fall, blended in by lagBlend_.
+    L x[N], in[N];
+    {
+        const L gain = L::Both(inputGain), rise = L::Both(lagRise_), fall = L::Both(lagFall_);
+        L previousAbs = L::Load(lagAbs_), lag = L::Load(lagState_);
+        const L keep = L::Both(1.0 - lagBlend_), blend = L::Both(lagBlend_);
+        VELTO_UNROLL
+        for (int j = 0; j < N; ++j)
+        {
+            x[j] = gain * io[j];
+            const L ax = Abs(x[j]);
+            const L l = Select(ax >= previousAbs, rise, fall);
+            lag = (one - l) * x[j] + l * lag;
+            const Mask2 usable = (ax <= L::Both(1.7976931348623157e308)) & (L::Both(kTiny) <= ax);
+            previousAbs = Select(usable, ax, zero);
+            in[j] = keep * x[j] + blend * lag;
+        }
+        lag.Store(lagState_);
+        previousAbs.Store(lagAbs_);
+    }
+
+    // The band split and the four stages.
+    L uv[N], pq[N];
+    {
+        L low[N];
+        splitPair_.Run<N>(in, low);
+        const L g = L::Both(drive_);
+        // Amounts, A: mismatch * working value * band drive * m, B: band drive * working value * m.
+        const L amountLow = L::Of(ampLowA_ * working_[0], lowDrive_) * L::Of(lowDrive_, working_[0]);
+        const L amountHigh = L::Of(ampHighA_ * working_[1], highDrive_) * L::Of(highDrive_, working_[1]);
+        L lowIn[N], highIn[N], kLow[N], kHigh[N];
+        VELTO_UNROLL
+        for (int j = 0; j < N; ++j)
+        {
+            lowIn[j] = g * low[j];
+            highIn[j] = g * in[j] - g * low[j];
+            kLow[j] = amountLow * L::Of(m[j][2], m[j][0]);
+            kHigh[j] = amountHigh * L::Of(m[j][1], m[j][4]);
+        }
+        const double w = M(31);
+        lowStages_.Run<SaturationStage::Curve::kCurve6, N>(lowIn, uv, w, kLow, working_[2]);
+        highStages_.Run<SaturationStage::Curve::kCurve5, N>(highIn, pq, w, kHigh, working_[3]);
+    }
+
+    // A = gl u + gh p + xl gl v + xh gh q; B = xl gl u + gl v + xh gh p + gh q.
+    L s[N];
+    {
+        const double gl = stageGainLow_, gh = stageGainHigh_;
+        const double xgl = crosstalkLow_ * gl, xgh = crosstalkHigh_ * gh;
+        const L c0 = L::Of(gl, xgl), c1 = L::Of(gh, gl), c2 = L::Of(xgl, xgh), c3 = L::Of(xgh, gh);
+        VELTO_UNROLL
+        for (int j = 0; j < N; ++j)
+            s[j] = c0 * BothA(uv[j]) + c1 * AOfXBOfY(pq[j], uv[j]) + c2 * BOfXAOfY(uv[j], pq[j]) + c3 * BothB(pq[j]);
+    }
+
+    // Boosts, presence and the fixed equaliser.
+    {
+        L t[N];
+        lowBoostPair_.Run<N>(s, t);
+        const L lowBoost = L::Both(lowBoost_), highBoost = L::Both(highBoost_);
+        VELTO_UNROLL
+        for (int j = 0; j < N; ++j)
+            s[j] = s[j] + t[j] * lowBoost;
+        highBoostPair_.Run<N>(s, t);
+        VELTO_UNROLL
+        for (int j = 0; j < N; ++j)
+            s[j] = s[j] + (s[j] - t[j]) * highBoost;
+        L presence[N];
+        if (M(10) != 0.0)
+        {
+            presencePair_.Run<N>(s, t);
+            const L gain = L::Both(presenceGain_);
+            VELTO_UNROLL
+            for (int j = 0; j < N; ++j)
+                presence[j] = (s[j] - t[j]) * gain;
+        }
+        else
+        {
+            VELTO_UNROLL
+            for (int j = 0; j < N; ++j)
+                presence[j] = zero;
+        }
+        highPeakPair_.Run<N>(s, s);
+        lowPeakPair_.Run<N>(s, s);
+        eqHighpassPair_.Run<N>(s, s);
+        VELTO_UNROLL
+        for (int j = 0; j < N; ++j)
+            s[j] = s[j] + presence[j];
+    }
+
+    if (hissEnabled_ && model_->hasNoise)
+    {
+        const L gain = L::Both(inputGain), drive = L::Both(drive_);
+        VELTO_UNROLL
+        for (int j = 0; j < N; ++j)
+            s[j] = s[j] + noise_.Next() * L::Of(m[j][3], m[j][0]) * gain * drive;
+    }
+
+    // Slow recursive memory term (r is small, so it stays stable):
+    // fA = A + r (memA2 fA[n-2] + memA1 fA[n-1] + 0.01 fA[n-3]),
+    // fB = B + r (memB1 fB[n-1] + 0.1 fB[n-2] + memB3 fB[n-3]),
+    // then the drive compensation and the DC blocker.
+    {
+        const L r = L::Both(memoryFactor_);
+        const L c2 = L::Of(memA2_, memB1_), c1 = L::Of(memA1_, 0.1), c3 = L::Of(0.01, memB3_);
+        L f1 = L::Load(memory_[0]), f2 = L::Load(memory_[1]), f3 = L::Load(memory_[2]);
+        const L kept = one - r, compensation = L::Both(compensation_), trim = L::Both(1.015);
+        const L pole = L::Both(dcPole_);
+        L dcIn = L::Load(dcIn_), dcOut = L::Load(dcOut_);
+        VELTO_UNROLL
+        for (int j = 0; j < N; ++j)
+        {
+            const L f = s[j] + r * (c2 * AOfXBOfY(f2, f1) + c1 * AOfXBOfY(f1, f2) + c3 * f3);
+            f3 = f2;
+            f2 = f1;
+            f1 = f;
+            const L z = kept * f * compensation * trim;
+            dcOut = z - dcIn + pole * dcOut;
+            dcIn = z;
+            io[j] = dcOut;
+        }
+        f1.Store(memory_[0]);
+        f2.Store(memory_[1]);
+        f3.Store(memory_[2]);
+        dcIn.Store(dcIn_);
+        dcOut.Store(dcOut_);
+    }
+}
+
 // Channels A and B run side by side, one per lane; each lane does the
 // arithmetic of the channel's own chain, term by term in the same order, so
 // the lanes give what the two channels computed one after the other give.
@@ -219,79 +365,35 @@ Lanes2 SaturationCore::Process(Lanes2 ab)
     if (avx2_)
         return RunAvx2(ab);
 #endif
-    return Run(ab);
+    Run<1>(&ab);
+    return ab;
+}
+
+void SaturationCore::ProcessBlock(Lanes2* io, int n)
+{
+    if (n == kBlock)
+    {
+#if defined(VELTO_CORE_AVX2)
+        if (avx2_)
+            return RunBlockAvx2(io);
+#endif
+        return Run<kBlock>(io);
+    }
+    for (int j = 0; j < n; ++j)
+        io[j] = Process(io[j]);
 }
 
 #if defined(VELTO_CORE_AVX2)
-// The same body with the three-operand AVX encoding (no fused multiply-add:
+// The same bodies with the three-operand AVX encoding (no fused multiply-add:
 // that is a feature of its own, and not asked for).
 __attribute__((target("avx2"))) Lanes2 SaturationCore::RunAvx2(Lanes2 ab)
 {
-    return Run(ab);
+    Run<1>(&ab);
+    return ab;
+}
+
+__attribute__((target("avx2"))) void SaturationCore::RunBlockAvx2(Lanes2* io)
+{
+    Run<kBlock>(io);
 }
 #endif
-
-VELTO_ALWAYS_INLINE Lanes2 SaturationCore::Run(Lanes2 ab)
-{
-    modPos_ = (modPos_ + 1 == kModulationCycle) ? 0 : modPos_ + 1;
-    const double* m = modulation_ + modPos_;
-    using L = Lanes2;
-
-    const L x = L::Both(inputGain) * ab;
-
-    // Short lag: faster rise than fall, blended in by lagBlend_.
-    const L ax = Abs(x);
-    const L previousAbs = L::Load(lagAbs_);
-    const L l = Select(ax >= previousAbs, L::Both(lagRise_), L::Both(lagFall_));
-    const L lag = (L::Both(1.0) - l) * x + l * L::Load(lagState_);
-    lag.Store(lagState_);
-    const Mask2 usable = (ax <= L::Both(1.7976931348623157e308)) & (L::Both(kTiny) <= ax);
-    Select(usable, ax, L::Both(0.0)).Store(lagAbs_);
-    const L in = L::Both(1.0 - lagBlend_) * x + L::Both(lagBlend_) * lag;
-
-    const L low = splitPair_.Process(in);
-    const L g = L::Both(drive_);
-    const double w = M(31);
-    // Amounts, A: mismatch * working value * band drive * m, B: band drive * working value * m.
-    const L amountLow = L::Of(ampLowA_ * working_[0], lowDrive_) * L::Of(lowDrive_, working_[0]);
-    const L amountHigh = L::Of(ampHighA_ * working_[1], highDrive_) * L::Of(highDrive_, working_[1]);
-    const L uv = lowStages_.Process<SaturationStage::Curve::kCurve6>(g * low, w, amountLow * L::Of(m[2], m[0]),
-                                                                     working_[2]);
-    const L pq = highStages_.Process<SaturationStage::Curve::kCurve5>(g * in - g * low, w,
-                                                                      amountHigh * L::Of(m[1], m[4]), working_[3]);
-
-    // A = gl u + gh p + xl gl v + xh gh q; B = xl gl u + gl v + xh gh p + gh q.
-    const double gl = stageGainLow_, gh = stageGainHigh_;
-    const double xgl = crosstalkLow_ * gl, xgh = crosstalkHigh_ * gh;
-    L s = L::Of(gl, xgl) * BothA(uv) + L::Of(gh, gl) * AOfXBOfY(pq, uv) + L::Of(xgl, xgh) * BOfXAOfY(uv, pq)
-          + L::Of(xgh, gh) * BothB(pq);
-
-    // Boosts, presence and the fixed equaliser.
-    s = s + lowBoostPair_.Process(s) * L::Both(lowBoost_);
-    s = s + (s - highBoostPair_.Process(s)) * L::Both(highBoost_);
-    const L presence = M(10) != 0.0 ? (s - presencePair_.Process(s)) * L::Both(presenceGain_) : L::Both(0.0);
-    s = eqHighpassPair_.Process(lowPeakPair_.Process(highPeakPair_.Process(s))) + presence;
-
-    if (hissEnabled_ && model_->hasNoise)
-    {
-        s = s + noise_.Next() * L::Of(m[3], m[0]) * L::Both(inputGain) * L::Both(drive_);
-    }
-
-    // Slow recursive memory term (r is small, so it stays stable):
-    // fA = A + r (memA2 fA[n-2] + memA1 fA[n-1] + 0.01 fA[n-3]),
-    // fB = B + r (memB1 fB[n-1] + 0.1 fB[n-2] + memB3 fB[n-3]).
-    const L r = L::Both(memoryFactor_);
-    const L f1 = L::Load(memory_[0]), f2 = L::Load(memory_[1]), f3 = L::Load(memory_[2]);
-    const L f = s + r * (L::Of(memA2_, memB1_) * AOfXBOfY(f2, f1) + L::Of(memA1_, 0.1) * AOfXBOfY(f1, f2)
-                         + L::Of(0.01, memB3_) * f3);
-    f2.Store(memory_[2]);
-    f1.Store(memory_[1]);
-    f.Store(memory_[0]);
-
-    // Drive compensation and the DC blocker.
-    const L z = (L::Both(1.0) - r) * f * L::Both(compensation_) * L::Both(1.015);
-    const L out = z - L::Load(dcIn_) + L::Both(dcPole_) * L::Load(dcOut_);
-    z.Store(dcIn_);
-    out.Store(dcOut_);
-    return out;
-}

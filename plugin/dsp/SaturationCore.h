@@ -77,6 +77,12 @@ public:
     // the second. [audio thread]
     Lanes2 Process(Lanes2 ab);
 
+    // Process on io[0..n-1] in place, in that order: the same values as n
+    // Process calls, with the work of a block of kBlock samples overlapped.
+    // [audio thread]
+    static constexpr int kBlock = 4;
+    void ProcessBlock(Lanes2* io, int n);
+
     // Process runs in AVX2 encoding on x86-64 processors that have it (fewer
     // instructions, the same arithmetic and results), in SSE2 or plain
     // doubles elsewhere. Tests switch the AVX2 form off to compare the two.
@@ -105,8 +111,10 @@ private:
     double M(int index) const { return model_->value[index]; }
     void DesignSections();
     void ClearHistories();
-    Lanes2 Run(Lanes2 ab);
+    template <int N>
+    void Run(Lanes2* io);
     Lanes2 RunAvx2(Lanes2 ab);
+    void RunBlockAvx2(Lanes2* io);
 
     const SaturationModel* model_;
     double rate_ = 44100.0;

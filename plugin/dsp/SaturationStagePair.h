@@ -39,37 +39,64 @@ struct SaturationStagePair
         return shaped * r;
     }
 
-    // x per lane; weight w and asymmetry s shared; amount k per lane.
+    // N samples in a row: out[j] for x[j] with amount k[j]; weight w and
+    // asymmetry s shared by both lanes and all samples. The envelope runs
+    // first over the block, the curves after it (they need no state).
+    template <SaturationStage::Curve C, int N>
+    VELTO_LANES_INLINE void Run(const Lanes2* x, Lanes2* out, double w, const Lanes2* k, double s)
+    {
+        const Lanes2 zero = Lanes2::Both(0.0), one = Lanes2::Both(1.0);
+        const bool weighted = w > 1e-12;
+        Lanes2 e[N];
+        Mask2 usable[N];
+        Lanes2 previous = Lanes2::Load(previousAbs);
+        Lanes2 level = Lanes2::Load(env);
+        VELTO_UNROLL
+        for (int j = 0; j < N; ++j)
+        {
+            const Lanes2 ax = Abs(x[j]);
+            // Non-finite (NaN fails every comparison) or below 2^-54: exactly 0.
+            usable[j] = (ax <= Lanes2::Both(1.7976931348623157e308)) & (Lanes2::Both(SaturationStage::kTiny) <= ax);
+            if (weighted)
+            {
+                const Lanes2 threshold = Lanes2::Both(SaturationStage::kThreshold);
+                const Mask2 rising = (previous <= ax) & (ax >= threshold);
+                const Lanes2 next = Select(rising, (level - one) * Lanes2::Both(attack) + one,
+                                           Lanes2::Both(release) * level);
+                level = Select(next < threshold, zero, next);
+                e[j] = Lanes2::Both(w) * level + Lanes2::Both(0.1);
+                previous = Select(usable[j], ax, zero);
+            }
+            else
+            {
+                // A stage without weight leaves the remembered level alone but
+                // for unusable input, as the scalar stage does.
+                e[j] = one;
+                previous = Select(usable[j], previous, zero);
+            }
+        }
+        if (weighted)
+            level.Store(env);
+        previous.Store(previousAbs);
+
+        VELTO_UNROLL
+
+        for (int j = 0; j < N; ++j)
+        {
+            Lanes2 y = Curve<C>(x[j]);
+            if (s < 1.0)
+                y = Select(y < zero, Lanes2::Both(1.0 - s) * x[j] + Lanes2::Both(s) * y, y);
+            const Lanes2 ek = e[j] * k[j];
+            out[j] = Select(usable[j], (one - ek) * x[j] + ek * y, zero);
+        }
+    }
+
+    // One sample: x per lane, amount k per lane.
     template <SaturationStage::Curve C>
     Lanes2 Process(Lanes2 x, double w, Lanes2 k, double s)
     {
-        const Lanes2 ax = Abs(x);
-        const Lanes2 previous = Lanes2::Load(previousAbs);
-        Lanes2 e = Lanes2::Both(1.0);
-        if (w > 1e-12)
-        {
-            const Lanes2 threshold = Lanes2::Both(SaturationStage::kThreshold);
-            const Lanes2 old = Lanes2::Load(env);
-            const Mask2 rising = (previous <= ax) & (ax >= threshold);
-            Lanes2 next = Select(rising, (old - Lanes2::Both(1.0)) * Lanes2::Both(attack) + Lanes2::Both(1.0),
-                                 Lanes2::Both(release) * old);
-            next = Select(next < threshold, Lanes2::Both(0.0), next);
-            next.Store(env);
-            e = Lanes2::Both(w) * next + Lanes2::Both(0.1);
-        }
-        // Non-finite (NaN fails every comparison) or below 2^-54: exactly 0.
-        const Mask2 usable = (ax <= Lanes2::Both(1.7976931348623157e308))
-                             & (Lanes2::Both(SaturationStage::kTiny) <= ax);
-        // A stage without weight leaves the remembered level alone but for
-        // unusable input, as the scalar stage does.
-        Select(usable, w > 1e-12 ? ax : previous, Lanes2::Both(0.0)).Store(previousAbs);
-
-        Lanes2 y = Curve<C>(x);
-        if (s < 1.0)
-            y = Select(y < Lanes2::Both(0.0), Lanes2::Both(1.0 - s) * x + Lanes2::Both(s) * y, y);
-        const Lanes2 ek = e * k;
-        const Lanes2 out = (Lanes2::Both(1.0) - ek) * x + ek * y;
-        return Select(usable, out, Lanes2::Both(0.0));
+        Run<C, 1>(&x, &x, w, &k, s);
+        return x;
     }
 
     void Clear() { env[0] = env[1] = previousAbs[0] = previousAbs[1] = 0.0; }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "NoiseGenerator.h"
 #include "NoisePair.h"
@@ -113,38 +114,50 @@ TEST(NoisePair, EachLaneMatchesAGeneratorWithItsSeedBitForBit)
 }
 
 // The AVX2 form of the core (where the processor has it) runs the same
-// arithmetic as the SSE2 form: a loud, a quiet and a silent stretch with
-// hiss, a drive and feedback change, must come out the same bit for bit.
-TEST(SaturationCore, Avx2AndSse2FormsGiveTheSameOutput)
+// arithmetic as the SSE2 form, and a block runs the same steps as single
+// calls: a loud, a quiet and a silent stretch with hiss, a drive and feedback
+// change between blocks, blocks of four and of other lengths, must come out
+// the same bit for bit in all four ways.
+TEST(SaturationCore, Avx2AndSse2FormsAndBlocksGiveTheSameOutput)
 {
-    std::srand(11);
-    SaturationCore wide;
-    std::srand(11);
-    SaturationCore narrow;
-    narrow.AllowAvx2(false);
-    EXPECT_FALSE(narrow.UsesAvx2());
-    for (SaturationCore* core : {&wide, &narrow})
+    constexpr int kWays = 4;  // single SSE2 (the reference), single AVX2, block SSE2, block AVX2
+    std::vector<SaturationCore> cores;
+    cores.reserve(kWays);
+    for (int w = 0; w < kWays; ++w)
     {
-        core->EnableQuantiserAndHiss(true);
-        core->SetModel(4 * 48000.0, 17);
-        core->SetDrive(2.5);
-        core->SetWorkingValues(0.02, 0.0003, 0.3, 0.9);
+        std::srand(11);  // the same modulation start and noise seeds
+        SaturationCore& core = cores.emplace_back();
+        core.AllowAvx2(w % 2 == 1);
+        core.EnableQuantiserAndHiss(true);
+        core.SetModel(4 * 48000.0, 17);
+        core.SetDrive(2.5);
+        core.SetWorkingValues(0.02, 0.0003, 0.3, 0.9);
     }
+    EXPECT_FALSE(cores[0].UsesAvx2());
     int mismatches = 0;
-    for (int n = 0; n < 30000; ++n)
+    int n = 0;
+    for (int block = 0; n < 30000; ++block)
     {
-        if (n == 15000)
-            for (SaturationCore* core : {&wide, &narrow})
+        const int length = block % 7 == 6 ? 1 + block % 5 : SaturationCore::kBlock;
+        if (n >= 15000 && n < 15000 + length)
+            for (SaturationCore& core : cores)
             {
-                core->SetDrive(0.7);
-                core->SetFeedback(0.4);
+                core.SetDrive(0.7);
+                core.SetFeedback(0.4);
             }
-        const double level = n < 10000 ? 1.5 : (n < 20000 ? 1e-3 : 0.0);
-        double a = level * std::sin(0.013 * n), b = -level * std::sin(0.0071 * n + 1.0);
-        double a2 = a, b2 = b;
-        wide.Process(a, b);
-        narrow.Process(a2, b2);
-        mismatches += !SameBits(a, a2) || !SameBits(b, b2);
+        Lanes2 io[kWays][8];
+        for (int j = 0; j < length; ++j, ++n)
+        {
+            const double level = n < 10000 ? 1.5 : (n < 20000 ? 1e-3 : 0.0);
+            const Lanes2 in = Lanes2::Of(level * std::sin(0.013 * n), -level * std::sin(0.0071 * n + 1.0));
+            for (int w = 0; w < kWays; ++w)
+                io[w][j] = w < 2 ? cores[w].Process(in) : in;
+        }
+        cores[2].ProcessBlock(io[2], length);
+        cores[3].ProcessBlock(io[3], length);
+        for (int w = 1; w < kWays; ++w)
+            for (int j = 0; j < length; ++j)
+                mismatches += !SameBits(io[0][j].A(), io[w][j].A()) || !SameBits(io[0][j].B(), io[w][j].B());
     }
     EXPECT_EQ(mismatches, 0);
 }
