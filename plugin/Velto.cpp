@@ -15,13 +15,15 @@ constexpr double kEpsilon = 2.22045e-15;
 
 double DbToGain(double db) { return std::exp(db * kDbToLog); }
 
-// One step of two band-split sections side by side: section pair[0] on lane
-// A, pair[1] on lane B, each with its own arithmetic and state. [audio thread]
-Lanes2 SplitPair(OnePoleLowpass* pair, Lanes2 x) {
-  const Lanes2 y = Lanes2::Of(pair[0].b0, pair[1].b0) * x + Lanes2::Of(pair[0].a1, pair[1].a1) * Lanes2::Of(pair[0].y, pair[1].y);
+// Two band-split sections side by side over a frame's oversampled values:
+// section pair[0] on lane A, pair[1] on lane B, each with its own arithmetic
+// and state. [audio thread]
+void SplitPair(OnePoleLowpass* pair, const Lanes2* x, Lanes2* out) {
+  const Lanes2 b0 = Lanes2::Of(pair[0].b0, pair[1].b0), a1 = Lanes2::Of(pair[0].a1, pair[1].a1);
+  Lanes2 y = Lanes2::Of(pair[0].y, pair[1].y);
+  for (int k = 0; k < Velto::kOversampling; ++k) out[k] = y = b0 * x[k] + a1 * y;
   pair[0].y = y.A();
   pair[1].y = y.B();
-  return y;
 }
 
 // The drive's channel mismatch widens the left band split by this factor.
@@ -312,6 +314,28 @@ double Velto::Highpass(int channel, double x) {
   return rollOff_ == 4 ? hp_[2 + channel].ProcessDF1(y) : y;
 }
 
+// The tone bands of a frame's oversampled values u, weighted and summed into
+// c; in mid or side mode only that signal passes the tone stage. [audio thread]
+void Velto::SplitBands(const Lanes2* u, Lanes2* c) {
+  constexpr int n = kOversampling;
+  Lanes2 low[n], t[n];
+  SplitPair(split_ + 0, u, low);
+  if (threeBand_) {
+    Lanes2 high[n];
+    for (int k = 0; k < n; ++k) t[k] = u[k] - low[k];
+    SplitPair(split_ + 2, t, t);  // mid
+    SplitPair(split_ + 4, u, high);
+    for (int k = 0; k < n; ++k)
+      c[k] = Lanes2::Both(bandMid_) * t[k] + Lanes2::Both(bandLow_) * low[k] + Lanes2::Both(bandHigh_) * (u[k] - high[k]);
+  } else {
+    for (int k = 0; k < n; ++k) c[k] = Lanes2::Both(bandHigh_) * (u[k] - low[k]) + Lanes2::Both(bandLow_) * low[k];
+  }
+  if (eqMode_ == 2)
+    for (int k = 0; k < n; ++k) c[k] = AOfXBOfY(u[k], c[k]);
+  else if (eqMode_ == 1)
+    for (int k = 0; k < n; ++k) c[k] = AOfXBOfY(c[k], u[k]);
+}
+
 void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
   ScopedDenormalGuard denormals;  // flush-to-zero, round toward zero, for this block
   if (!rateSupported_) {
@@ -353,22 +377,11 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
       interp_[1].Push(b);
 
       // Channels A and B side by side from the interpolators to the decimators,
-      // the tone stage over the frame's oversampled values at once.
+      // each stage over the frame's oversampled values at once.
+      Lanes2 u[kOversampling];
+      for (int k = 0; k < kOversampling; ++k) u[k] = Lanes2::Of(interp_[0].Next(), interp_[1].Next());
       Lanes2 c[kOversampling];
-      for (int k = 0; k < kOversampling; ++k) {
-        const Lanes2 u = Lanes2::Of(interp_[0].Next(), interp_[1].Next());
-        const Lanes2 low = SplitPair(split_ + 0, u);
-        Lanes2 eq;
-        if (threeBand_) {
-          const Lanes2 mid = SplitPair(split_ + 2, u - low);
-          const Lanes2 high = u - SplitPair(split_ + 4, u);
-          eq = Lanes2::Both(bandMid_) * mid + Lanes2::Both(bandLow_) * low + Lanes2::Both(bandHigh_) * high;
-        } else {
-          eq = Lanes2::Both(bandHigh_) * (u - low) + Lanes2::Both(bandLow_) * low;
-        }
-        // In mid or side mode only that signal passes the tone stage.
-        c[k] = eqMode_ == 2 ? AOfXBOfY(u, eq) : eqMode_ == 1 ? AOfXBOfY(eq, u) : eq;
-      }
+      SplitBands(u, c);
       core_.ProcessBlock(c, kOversampling);
       for (int k = 0; k < kOversampling; ++k) PolyphaseDecimator::PushPair(decim_[0], decim_[1], c[k].A(), c[k].B());
 
