@@ -25,10 +25,14 @@ struct Lanes2
 {
     __m128d v;
 
+    static constexpr int kSamples = 1;  // samples per value, see Lanes4.h
     static Lanes2 Of(double a, double b) { return {_mm_set_pd(b, a)}; }
     static Lanes2 Both(double x) { return {_mm_set1_pd(x)}; }
     static Lanes2 Load(const double* p) { return {_mm_loadu_pd(p)}; }
     void Store(double* p) const { _mm_storeu_pd(p, v); }
+    static Lanes2 Repeat(Lanes2 x) { return x; }
+    static Lanes2 Join(const Lanes2* p) { return p[0]; }
+    void Split(Lanes2* p) const { p[0] = *this; }
     double A() const { return _mm_cvtsd_f64(v); }
     double B() const { return _mm_cvtsd_f64(_mm_unpackhi_pd(v, v)); }
 };
@@ -83,10 +87,14 @@ struct Lanes2
 {
     double a, b;
 
+    static constexpr int kSamples = 1;
     static Lanes2 Of(double a, double b) { return {a, b}; }
     static Lanes2 Both(double x) { return {x, x}; }
     static Lanes2 Load(const double* p) { return {p[0], p[1]}; }
     void Store(double* p) const { p[0] = a, p[1] = b; }
+    static Lanes2 Repeat(Lanes2 x) { return x; }
+    static Lanes2 Join(const Lanes2* p) { return p[0]; }
+    void Split(Lanes2* p) const { p[0] = *this; }
     double A() const { return a; }
     double B() const { return b; }
 };

@@ -7,6 +7,7 @@
 
 #include "BranchDot.h"
 #include "FastExp.h"
+#include "Lanes4.h"
 #include "ModulationTable.h"
 #include "TablePower.h"
 
@@ -211,8 +212,10 @@ void SaturationCore::ClearHistories()
 // N samples in a row, in place. The chain is fed forward from stage to
 // stage (every recursion stays inside one filter or envelope), so each stage
 // runs over the whole block before the next: the values are those of N
-// single steps, and the stages' work overlaps in the processor.
-template <int N>
+// single steps, and the stages' work overlaps in the processor. The parts
+// that need no state from the sample before run in values of type V
+// (Lanes2: one sample at a time, Lanes4: two).
+template <int N, class V>
 VELTO_ALWAYS_INLINE void SaturationCore::Run(Lanes2* io)
 {
     using L = Lanes2;
@@ -252,21 +255,21 @@ VELTO_ALWAYS_INLINE void SaturationCore::Run(Lanes2* io)
         L low[N];
         splitPair_.Run<N>(in, low);
         const L g = L::Both(drive_);
-        // Amounts, A: mismatch * working value * band drive * m, B: band drive * working value * m.
-        const L amountLow = L::Of(ampLowA_ * working_[0], lowDrive_) * L::Of(lowDrive_, working_[0]);
-        const L amountHigh = L::Of(ampHighA_ * working_[1], highDrive_) * L::Of(highDrive_, working_[1]);
-        L lowIn[N], highIn[N], kLow[N], kHigh[N];
+        L lowIn[N], highIn[N], modLow[N], modHigh[N];
         VELTO_UNROLL
         for (int j = 0; j < N; ++j)
         {
             lowIn[j] = g * low[j];
             highIn[j] = g * in[j] - g * low[j];
-            kLow[j] = amountLow * L::Of(m[j][2], m[j][0]);
-            kHigh[j] = amountHigh * L::Of(m[j][1], m[j][4]);
+            modLow[j] = L::Of(m[j][2], m[j][0]);
+            modHigh[j] = L::Of(m[j][1], m[j][4]);
         }
+        // Amounts, A: mismatch * working value * band drive * m, B: band drive * working value * m.
+        const L amountLow = L::Of(ampLowA_ * working_[0], lowDrive_) * L::Of(lowDrive_, working_[0]);
+        const L amountHigh = L::Of(ampHighA_ * working_[1], highDrive_) * L::Of(highDrive_, working_[1]);
         const double w = M(31);
-        lowStages_.Run<SaturationStage::Curve::kCurve6, N>(lowIn, uv, w, kLow, working_[2]);
-        highStages_.Run<SaturationStage::Curve::kCurve5, N>(highIn, pq, w, kHigh, working_[3]);
+        lowStages_.Run<SaturationStage::Curve::kCurve6, N, V>(lowIn, uv, w, amountLow, modLow, working_[2]);
+        highStages_.Run<SaturationStage::Curve::kCurve5, N, V>(highIn, pq, w, amountHigh, modHigh, working_[3]);
     }
 
     // A = gl u + gh p + xl gl v + xh gh q; B = xl gl u + gl v + xh gh p + gh q.
@@ -274,10 +277,13 @@ VELTO_ALWAYS_INLINE void SaturationCore::Run(Lanes2* io)
     {
         const double gl = stageGainLow_, gh = stageGainHigh_;
         const double xgl = crosstalkLow_ * gl, xgh = crosstalkHigh_ * gh;
-        const L c0 = L::Of(gl, xgl), c1 = L::Of(gh, gl), c2 = L::Of(xgl, xgh), c3 = L::Of(xgh, gh);
+        const V c0 = V::Of(gl, xgl), c1 = V::Of(gh, gl), c2 = V::Of(xgl, xgh), c3 = V::Of(xgh, gh);
         VELTO_UNROLL
-        for (int j = 0; j < N; ++j)
-            s[j] = c0 * BothA(uv[j]) + c1 * AOfXBOfY(pq[j], uv[j]) + c2 * BOfXAOfY(uv[j], pq[j]) + c3 * BothB(pq[j]);
+        for (int j = 0; j < N; j += V::kSamples)
+        {
+            const V u = V::Join(uv + j), p = V::Join(pq + j);
+            (c0 * BothA(u) + c1 * AOfXBOfY(p, u) + c2 * BOfXAOfY(u, p) + c3 * BothB(p)).Split(s + j);
+        }
     }
 
     // Boosts, presence and the fixed equaliser.
@@ -394,6 +400,10 @@ __attribute__((target("avx2"))) Lanes2 SaturationCore::RunAvx2(Lanes2 ab)
 
 __attribute__((target("avx2"))) void SaturationCore::RunBlockAvx2(Lanes2* io)
 {
+#if defined(VELTO_LANES4)
+    Run<kBlock, Lanes4>(io);
+#else
     Run<kBlock>(io);
+#endif
 }
 #endif

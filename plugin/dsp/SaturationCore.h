@@ -111,7 +111,7 @@ private:
     double M(int index) const { return model_->value[index]; }
     void DesignSections();
     void ClearHistories();
-    template <int N>
+    template <int N, class V = Lanes2>
     void Run(Lanes2* io);
     Lanes2 RunAvx2(Lanes2 ab);
     void RunBlockAvx2(Lanes2* io);

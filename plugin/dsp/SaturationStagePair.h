@@ -16,78 +16,84 @@ struct SaturationStagePair
     double env[2] = {};
     double previousAbs[2] = {};
 
-    // The curve of both lanes.
-    template <SaturationStage::Curve C>
-    static Lanes2 Curve(Lanes2 x)
+    // The curve of every lane, for V = Lanes2 or Lanes4.
+    template <SaturationStage::Curve C, class V>
+    VELTO_LANES_INLINE static V Curve(V x)
     {
-        const Lanes2 a = Limit(x, SaturationCurves::kInputLimit);
-        const Lanes2 a2 = a * a;
+        const V a = Limit(x, SaturationCurves::kInputLimit);
+        const V a2 = a * a;
         if (C == SaturationStage::Curve::kCurve6)
         {
-            const Lanes2 c = Abs(a);
-            const Lanes2 num = (Lanes2::Both(0.821006666969744) * c + Lanes2::Both(0.893229853513558)) * a2
-                               + Lanes2::Both(2.45570450702956) * (c + Lanes2::Both(1.0));
-            const Lanes2 den = Abs(Lanes2::Both(0.814642734961073) * a * c + a) * (a2 + Lanes2::Both(2.44494634652299))
-                               + Lanes2::Both(2.44494634652299);
+            const V c = Abs(a);
+            const V num = (V::Both(0.821006666969744) * c + V::Both(0.893229853513558)) * a2
+                          + V::Both(2.45570450702956) * (c + V::Both(1.0));
+            const V den = Abs(V::Both(0.814642734961073) * a * c + a) * (a2 + V::Both(2.44494634652299))
+                          + V::Both(2.44494634652299);
             return num * a / den;
         }
-        const Lanes2 shaped
-            = (Lanes2::Both(0.009854691) * a2 * a2 + Lanes2::Both(0.1648908669) * a2 + Lanes2::Both(1.0)) * a;
-        const Lanes2 v = shaped * shaped + Lanes2::Both(1.0);
-        const Lanes2 r0 = MagicMinusHalfBits(v, 0x5fe6ec85e7de30daull);
-        const Lanes2 r = (Lanes2::Both(1.5) - Lanes2::Both(0.5) * v * r0 * r0) * r0;
+        const V shaped = (V::Both(0.009854691) * a2 * a2 + V::Both(0.1648908669) * a2 + V::Both(1.0)) * a;
+        const V v = shaped * shaped + V::Both(1.0);
+        const V r0 = MagicMinusHalfBits(v, 0x5fe6ec85e7de30daull);
+        const V r = (V::Both(1.5) - V::Both(0.5) * v * r0 * r0) * r0;
         return shaped * r;
     }
 
-    // N samples in a row: out[j] for x[j] with amount k[j]; weight w and
-    // asymmetry s shared by both lanes and all samples. The envelope runs
-    // first over the block, the curves after it (they need no state).
-    template <SaturationStage::Curve C, int N>
-    VELTO_LANES_INLINE void Run(const Lanes2* x, Lanes2* out, double w, const Lanes2* k, double s)
+    // N samples in a row: out[j] for x[j] with amount amount * mod[j] (per
+    // lane); weight w and asymmetry s shared by both lanes and all samples.
+    // The envelope runs first over the block; the curves need no state and
+    // run after it in values of type V (Lanes2: one sample, Lanes4: two).
+    template <SaturationStage::Curve C, int N, class V = Lanes2>
+    VELTO_LANES_INLINE void Run(const Lanes2* x, Lanes2* out, double w, Lanes2 amount, const Lanes2* mod, double s)
     {
-        const Lanes2 zero = Lanes2::Both(0.0), one = Lanes2::Both(1.0);
         const bool weighted = w > 1e-12;
-        Lanes2 e[N];
-        Mask2 usable[N];
-        Lanes2 previous = Lanes2::Load(previousAbs);
-        Lanes2 level = Lanes2::Load(env);
-        VELTO_UNROLL
-        for (int j = 0; j < N; ++j)
+        Lanes2 level[N];
         {
-            const Lanes2 ax = Abs(x[j]);
-            // Non-finite (NaN fails every comparison) or below 2^-54: exactly 0.
-            usable[j] = (ax <= Lanes2::Both(1.7976931348623157e308)) & (Lanes2::Both(SaturationStage::kTiny) <= ax);
+            const Lanes2 zero = Lanes2::Both(0.0), one = Lanes2::Both(1.0);
+            Lanes2 previous = Lanes2::Load(previousAbs);
+            Lanes2 e = Lanes2::Load(env);
+            VELTO_UNROLL
+            for (int j = 0; j < N; ++j)
+            {
+                const Lanes2 ax = Abs(x[j]);
+                // Non-finite (NaN fails every comparison) or below 2^-54: no level.
+                const Mask2 usable = (ax <= Lanes2::Both(1.7976931348623157e308))
+                                     & (Lanes2::Both(SaturationStage::kTiny) <= ax);
+                if (weighted)
+                {
+                    const Lanes2 threshold = Lanes2::Both(SaturationStage::kThreshold);
+                    const Mask2 rising = (previous <= ax) & (ax >= threshold);
+                    const Lanes2 next = Select(rising, (e - one) * Lanes2::Both(attack) + one,
+                                               Lanes2::Both(release) * e);
+                    level[j] = e = Select(next < threshold, zero, next);
+                    previous = Select(usable, ax, zero);
+                }
+                else
+                {
+                    // A stage without weight leaves the remembered level alone
+                    // but for unusable input, as the scalar stage does.
+                    previous = Select(usable, previous, zero);
+                    level[j] = zero;  // not used
+                }
+            }
             if (weighted)
-            {
-                const Lanes2 threshold = Lanes2::Both(SaturationStage::kThreshold);
-                const Mask2 rising = (previous <= ax) & (ax >= threshold);
-                const Lanes2 next = Select(rising, (level - one) * Lanes2::Both(attack) + one,
-                                           Lanes2::Both(release) * level);
-                level = Select(next < threshold, zero, next);
-                e[j] = Lanes2::Both(w) * level + Lanes2::Both(0.1);
-                previous = Select(usable[j], ax, zero);
-            }
-            else
-            {
-                // A stage without weight leaves the remembered level alone but
-                // for unusable input, as the scalar stage does.
-                e[j] = one;
-                previous = Select(usable[j], previous, zero);
-            }
+                e.Store(env);
+            previous.Store(previousAbs);
         }
-        if (weighted)
-            level.Store(env);
-        previous.Store(previousAbs);
 
+        const V zero = V::Both(0.0), one = V::Both(1.0);
+        const V k = V::Repeat(amount);
         VELTO_UNROLL
-
-        for (int j = 0; j < N; ++j)
+        for (int j = 0; j < N; j += V::kSamples)
         {
-            Lanes2 y = Curve<C>(x[j]);
+            const V in = V::Join(x + j);
+            const V e = weighted ? V::Both(w) * V::Join(level + j) + V::Both(0.1) : one;
+            const V ax = Abs(in);
+            const auto usable = (ax <= V::Both(1.7976931348623157e308)) & (V::Both(SaturationStage::kTiny) <= ax);
+            V y = Curve<C>(in);
             if (s < 1.0)
-                y = Select(y < zero, Lanes2::Both(1.0 - s) * x[j] + Lanes2::Both(s) * y, y);
-            const Lanes2 ek = e[j] * k[j];
-            out[j] = Select(usable[j], (one - ek) * x[j] + ek * y, zero);
+                y = Select(y < zero, V::Both(1.0 - s) * in + V::Both(s) * y, y);
+            const V ek = e * (k * V::Join(mod + j));
+            Select(usable, (one - ek) * in + ek * y, zero).Split(out + j);
         }
     }
 
@@ -95,7 +101,8 @@ struct SaturationStagePair
     template <SaturationStage::Curve C>
     Lanes2 Process(Lanes2 x, double w, Lanes2 k, double s)
     {
-        Run<C, 1>(&x, &x, w, &k, s);
+        const Lanes2 unit = Lanes2::Both(1.0);
+        Run<C, 1>(&x, &x, w, k, &unit, s);
         return x;
     }
 
