@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "FastExp.h"
+#include "FollowerPair.h"
 #include "FpEnvironment.h"
 
 namespace {
@@ -350,6 +351,19 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
   double* outL = outputs[0];
   double* outR = outputs[1];
 
+  // The meters' followers run in lanes over the block, their state handed
+  // back after it.
+  struct {
+    FollowerPair in, out, slowIn, slowOut, hold;
+    RmsPair rms;
+  } meters;
+  meters.in.Load(inFollow_);
+  meters.out.Load(outFollow_);
+  meters.slowIn.Load(slowIn_);
+  meters.slowOut.Load(slowOut_);
+  meters.hold.Load(holdOut_);
+  meters.rms.Load(rms_);
+
   for (int i = 0; i < frames; ++i) {
     const double x0 = LimitInput(inL[i]);
     const double x1 = LimitInput(inR[i]);
@@ -413,20 +427,14 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
       }
 
       // Meters follow the tone stage's channels on the input side.
-      const double pA = std::fabs(inGain_ * a), pB = std::fabs(inGain_ * b);
-      const double pL = std::fabs(yL), pR = std::fabs(yR);
-      inFollow_[0].Update(pA);
-      inFollow_[1].Update(pB);
-      outFollow_[0].Update(pL);
-      outFollow_[1].Update(pR);
-      slowIn_[0].Update(pA);
-      slowIn_[1].Update(pB);
-      slowOut_[0].Update(pL);
-      slowOut_[1].Update(pR);
-      rms_[0].Update(pL);
-      rms_[1].Update(pR);
-      holdOut_[0].Update(pL);
-      holdOut_[1].Update(pR);
+      const Lanes2 in = Abs(Lanes2::Both(inGain_) * Lanes2::Of(a, b));
+      const Lanes2 out = Abs(Lanes2::Of(yL, yR));
+      meters.in.Update(in);
+      meters.out.Update(out);
+      meters.slowIn.Update(in);
+      meters.slowOut.Update(out);
+      meters.rms.Update(out);
+      meters.hold.Update(out);
     }
 
     if (fadeIn_) {
@@ -444,6 +452,13 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
     outL[i] = yL;
     outR[i] = yR;
   }
+
+  meters.in.Store(inFollow_);
+  meters.out.Store(outFollow_);
+  meters.slowIn.Store(slowIn_);
+  meters.slowOut.Store(slowOut_);
+  meters.hold.Store(holdOut_);
+  meters.rms.Store(rms_);
 
   if (!OutputSane(outputs, frames)) Recover(outputs, frames);
   HandOverMeters();

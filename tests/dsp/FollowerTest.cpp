@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "EnvelopeFollower.h"
+#include "FollowerPair.h"
 #include "FpEnvironment.h"
 #include "RmsFollower.h"
 
@@ -119,6 +121,50 @@ TEST(RmsFollower, SettlesOnTheRootMeanSquare)
 }
 
 #if VELTO_HAS_MXCSR
+// A meter's two channels run side by side must give each channel's own
+// follower bit for bit: bursts, decays below the flush level, equal levels
+// and a NaN, over blocks, with the state handed back and taken again.
+TEST(FollowerPair, GivesTheSameLevelsAsTwoFollowers)
+{
+    const auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    EnvelopeFollower single[2], paired[2];
+    RmsFollower singleRms[2], pairedRms[2];
+    for (int c = 0; c < 2; ++c)
+    {
+        single[c].Configure(c == 0 ? 0.001 : 5.0, 300.0 + 2700.0 * c, 44100.0);
+        singleRms[c].Configure(750.0, 44100.0);
+        paired[c] = single[c];
+        pairedRms[c] = singleRms[c];
+    }
+    int mismatches = 0;
+    for (int block = 0; block < 60; ++block)
+    {
+        FollowerPair pair;
+        RmsPair rms;
+        pair.Load(paired);
+        rms.Load(pairedRms);
+        for (int i = 0; i < 512; ++i)
+        {
+            const int n = block * 512 + i;
+            const double level = (n / 3000) % 2 == 0 ? std::fabs(std::sin(0.01 * n)) : 0.0;
+            const double v[2] = {n == 30000 ? std::nan("") : level, (n % 5 == 0) ? single[1].state : 0.5 * level};
+            for (int c = 0; c < 2; ++c)
+            {
+                single[c].Update(v[c]);
+                singleRms[c].Update(v[c]);
+            }
+            pair.Update(Lanes2::Of(v[0], v[1]));
+            rms.Update(Lanes2::Of(v[0], v[1]));
+        }
+        pair.Store(paired);
+        rms.Store(pairedRms);
+        for (int c = 0; c < 2; ++c)
+            mismatches += !same(single[c].state, paired[c].state) || !same(single[c].lastInput, paired[c].lastInput)
+                          || !same(singleRms[c].ms, pairedRms[c].ms);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 TEST(ScopedDenormalGuard, FlushesDenormalsInsideAndRestoresTheCallersModeAfter)
 {
     const unsigned before = _mm_getcsr();
