@@ -22,6 +22,7 @@ double DbToGain(double db) { return std::exp(db * kDbToLog); }
 void SplitPair(OnePoleLowpass* pair, const Lanes2* x, Lanes2* out) {
   const Lanes2 b0 = Lanes2::Of(pair[0].b0, pair[1].b0), a1 = Lanes2::Of(pair[0].a1, pair[1].a1);
   Lanes2 y = Lanes2::Of(pair[0].y, pair[1].y);
+  VELTO_UNROLL
   for (int k = 0; k < Velto::kOversampling; ++k) out[k] = y = b0 * x[k] + a1 * y;
   pair[0].y = y.A();
   pair[1].y = y.B();
@@ -319,22 +320,23 @@ double Velto::Highpass(int channel, double x) {
 // c; in mid or side mode only that signal passes the tone stage. [audio thread]
 void Velto::SplitBands(const Lanes2* u, Lanes2* c) {
   constexpr int n = kOversampling;
+  const Lanes2 gainLow = Lanes2::Both(bandLow_), gainMid = Lanes2::Both(bandMid_), gainHigh = Lanes2::Both(bandHigh_);
   Lanes2 low[n], t[n];
   SplitPair(split_ + 0, u, low);
   if (threeBand_) {
     Lanes2 high[n];
+    VELTO_UNROLL
     for (int k = 0; k < n; ++k) t[k] = u[k] - low[k];
     SplitPair(split_ + 2, t, t);  // mid
     SplitPair(split_ + 4, u, high);
-    for (int k = 0; k < n; ++k)
-      c[k] = Lanes2::Both(bandMid_) * t[k] + Lanes2::Both(bandLow_) * low[k] + Lanes2::Both(bandHigh_) * (u[k] - high[k]);
+    VELTO_UNROLL
+    for (int k = 0; k < n; ++k) c[k] = gainMid * t[k] + gainLow * low[k] + gainHigh * (u[k] - high[k]);
   } else {
-    for (int k = 0; k < n; ++k) c[k] = Lanes2::Both(bandHigh_) * (u[k] - low[k]) + Lanes2::Both(bandLow_) * low[k];
+    VELTO_UNROLL
+    for (int k = 0; k < n; ++k) c[k] = gainHigh * (u[k] - low[k]) + gainLow * low[k];
   }
-  if (eqMode_ == 2)
-    for (int k = 0; k < n; ++k) c[k] = AOfXBOfY(u[k], c[k]);
-  else if (eqMode_ == 1)
-    for (int k = 0; k < n; ++k) c[k] = AOfXBOfY(c[k], u[k]);
+  VELTO_UNROLL
+  for (int k = 0; k < n; ++k) c[k] = eqMode_ == 2 ? AOfXBOfY(u[k], c[k]) : eqMode_ == 1 ? AOfXBOfY(c[k], u[k]) : c[k];
 }
 
 void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
