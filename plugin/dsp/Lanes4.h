@@ -35,6 +35,13 @@ struct Lanes4
     // {a, b} for each of the two samples.
     VELTO_LANES_INLINE static Lanes4 Of(double a, double b) { return {Values{a, b, a, b}}; }
     VELTO_LANES_INLINE static Lanes4 Repeat(Lanes2 x) { return {Values{x.v[0], x.v[1], x.v[0], x.v[1]}}; }
+    // Two samples' {A, B} from p[0..3].
+    VELTO_LANES_INLINE static Lanes4 Load(const double* p)
+    {
+        Values v;
+        __builtin_memcpy(&v, p, sizeof v);
+        return {v};
+    }
     // Samples p[0] and p[1].
     VELTO_LANES_INLINE static Lanes4 Join(const Lanes2* p)
     {

@@ -115,3 +115,19 @@ const double* ModulationTable()
 {
     return kModulation;
 }
+
+const ModulationPairs& PairedModulation()
+{
+    static const ModulationPairs pairs = [] {
+        ModulationPairs t{};
+        for (int i = 0; i < ModulationPairs::kEntries; ++i)
+        {
+            const double* m = kModulation + i % kModulationCycle;
+            t.low[i][0] = m[2], t.low[i][1] = m[0];
+            t.high[i][0] = m[1], t.high[i][1] = m[4];
+            t.hiss[i][0] = m[3], t.hiss[i][1] = m[0];
+        }
+        return t;
+    }();
+    return pairs;
+}

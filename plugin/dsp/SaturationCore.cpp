@@ -35,7 +35,7 @@ NoisePair SeededNoise()
 SaturationCore::SaturationCore()
     : model_(&FindSaturationModel(25)),
       modPos_(std::rand() % 595),
-      modulation_(ModulationTable()),
+      modulation_(&PairedModulation()),
       noise_(SeededNoise())
 {
     SetModel(44100.0, 25);
@@ -220,13 +220,14 @@ VELTO_ALWAYS_INLINE void SaturationCore::Run(Lanes2* io)
 {
     using L = Lanes2;
     const L zero = L::Both(0.0), one = L::Both(1.0);
-    const double* m[N];
-    VELTO_UNROLL
-    for (int j = 0; j < N; ++j)
-    {
-        modPos_ = (modPos_ + 1 == kModulationCycle) ? 0 : modPos_ + 1;
-        m[j] = modulation_ + modPos_;
-    }
+    // Positions start, start + 1, ... of the cycle; the paired tables run on
+    // past its end, so the block reads consecutive entries.
+    static_assert(N <= ModulationPairs::kBlockSpan + 1, "block longer than the paired tables allow");
+    const int start = modPos_ + 1 == kModulationCycle ? 0 : modPos_ + 1;
+    modPos_ = start + N - 1 >= kModulationCycle ? start + N - 1 - kModulationCycle : start + N - 1;
+    const double* modLow = modulation_->low[start];
+    const double* modHigh = modulation_->high[start];
+    const double* modHiss = modulation_->hiss[start];
 
     // Input gain and the short lag: faster rise than fall, blended in by lagBlend_.
     L x[N], in[N];
@@ -255,14 +256,12 @@ VELTO_ALWAYS_INLINE void SaturationCore::Run(Lanes2* io)
         L low[N];
         splitPair_.Run<N>(in, low);
         const L g = L::Both(drive_);
-        L lowIn[N], highIn[N], modLow[N], modHigh[N];
+        L lowIn[N], highIn[N];
         VELTO_UNROLL
         for (int j = 0; j < N; ++j)
         {
             lowIn[j] = g * low[j];
             highIn[j] = g * in[j] - g * low[j];
-            modLow[j] = L::Of(m[j][2], m[j][0]);
-            modHigh[j] = L::Of(m[j][1], m[j][4]);
         }
         // Amounts, A: mismatch * working value * band drive * m, B: band drive * working value * m.
         const L amountLow = L::Of(ampLowA_ * working_[0], lowDrive_) * L::Of(lowDrive_, working_[0]);
@@ -326,7 +325,7 @@ VELTO_ALWAYS_INLINE void SaturationCore::Run(Lanes2* io)
         const L gain = L::Both(inputGain), drive = L::Both(drive_);
         VELTO_UNROLL
         for (int j = 0; j < N; ++j)
-            s[j] = s[j] + noise_.Next() * L::Of(m[j][3], m[j][0]) * gain * drive;
+            s[j] = s[j] + noise_.Next() * L::Load(modHiss + 2 * j) * gain * drive;
     }
 
     // Slow recursive memory term (r is small, so it stays stable):

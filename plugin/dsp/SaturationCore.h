@@ -2,6 +2,7 @@
 
 #include "BiquadSection.h"
 #include "Lanes2.h"
+#include "ModulationTable.h"
 #include "NoisePair.h"
 #include "OnePoleLowpass.h"
 #include "SaturationModels.h"
@@ -124,7 +125,7 @@ private:
     bool hissEnabled_ = false;
     bool avx2_ = false;
     int modPos_ = 0;  // modulation read position, 0..599
-    const double* modulation_;  // the constant table
+    const ModulationPairs* modulation_;  // the constant factors
 
     // Derived from the model and the drive.
     double working_[4] = {};

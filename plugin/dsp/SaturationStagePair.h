@@ -38,12 +38,12 @@ struct SaturationStagePair
         return shaped * r;
     }
 
-    // N samples in a row: out[j] for x[j] with amount amount * mod[j] (per
-    // lane); weight w and asymmetry s shared by both lanes and all samples.
+    // N samples in a row: out[j] for x[j] with amount amount * {mod[2 j],
+    // mod[2 j + 1]} (per lane); weight w and asymmetry s shared by both lanes and all samples.
     // The envelope runs first over the block; the curves need no state and
     // run after it in values of type V (Lanes2: one sample, Lanes4: two).
     template <SaturationStage::Curve C, int N, class V = Lanes2>
-    VELTO_LANES_INLINE void Run(const Lanes2* x, Lanes2* out, double w, Lanes2 amount, const Lanes2* mod, double s)
+    VELTO_LANES_INLINE void Run(const Lanes2* x, Lanes2* out, double w, Lanes2 amount, const double* mod, double s)
     {
         const bool weighted = w > 1e-12;
         Lanes2 level[N];
@@ -92,7 +92,7 @@ struct SaturationStagePair
             V y = Curve<C>(in);
             if (s < 1.0)
                 y = Select(y < zero, V::Both(1.0 - s) * in + V::Both(s) * y, y);
-            const V ek = e * (k * V::Join(mod + j));
+            const V ek = e * (k * V::Load(mod + 2 * j));
             Select(usable, (one - ek) * in + ek * y, zero).Split(out + j);
         }
     }
@@ -101,8 +101,8 @@ struct SaturationStagePair
     template <SaturationStage::Curve C>
     Lanes2 Process(Lanes2 x, double w, Lanes2 k, double s)
     {
-        const Lanes2 unit = Lanes2::Both(1.0);
-        Run<C, 1>(&x, &x, w, k, &unit, s);
+        const double unit[2] = {1.0, 1.0};
+        Run<C, 1>(&x, &x, w, k, unit, s);
         return x;
     }
 
