@@ -155,32 +155,6 @@ void SaturationCore_BlockOfFour(benchmark::State& state)
 }
 BENCHMARK(SaturationCore_BlockOfFour);
 
-#if 1  // EXPERIMENT
-void SaturationCore_TwoCoresInterleaved(benchmark::State& state)
-{
-    const std::vector<double> in = TestSignal(kBlock, 997.0, 4 * kRate);
-    std::srand(1);
-    SaturationCore core[2];
-    for (auto& c : core) { c.EnableQuantiserAndHiss(true); c.SetModel(4 * kRate, 17); c.SetDrive(2.0); }
-    for (auto _ : state)
-    {
-        double acc = 0.0;
-        for (int i = 0; i + 4 <= kBlock; i += 4)
-            for (auto& c : core)
-            {
-                Lanes2 io[4];
-                for (int k = 0; k < 4; ++k)
-                    io[k] = Lanes2::Of(in[i + k], -in[i + k]);
-                c.ProcessBlock(io, 4);
-                for (int k = 0; k < 4; ++k)
-                    acc += io[k].A() + io[k].B();
-            }
-        benchmark::DoNotOptimize(acc);
-    }
-    state.SetItemsProcessed(state.iterations() * kBlock * 2);
-}
-BENCHMARK(SaturationCore_TwoCoresInterleaved);
-#endif
 
 // Both channels: four Push and one TakeOutput per channel.
 void Decimator_StereoInputSample(benchmark::State& state)
