@@ -349,12 +349,12 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
       }
       dry_[0].Write(x0);
       dry_[1].Write(x1);
-      interp_[0].Push(a);
-      interp_[1].Push(b);
+      Lanes2 up[kOversampling], c[kOversampling];
+      PolyphaseInterpolator::PushPair(interp_[0], interp_[1], a, b, up);
 
       // Channels A and B side by side from the interpolators to the decimators.
       for (int k = 0; k < kOversampling; ++k) {
-        const Lanes2 u = Lanes2::Of(interp_[0].Next(), interp_[1].Next());
+        const Lanes2 u = up[k];
         const Lanes2 low = SplitPair(split_ + 0, u);
         Lanes2 eq;
         if (threeBand_) {
@@ -365,12 +365,12 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
           eq = Lanes2::Both(bandHigh_) * (u - low) + Lanes2::Both(bandLow_) * low;
         }
         // In mid or side mode only that signal passes the tone stage.
-        const Lanes2 c = core_.Process(eqMode_ == 2 ? AOfXBOfY(u, eq) : eqMode_ == 1 ? AOfXBOfY(eq, u) : eq);
-        PolyphaseDecimator::PushPair(decim_[0], decim_[1], c.A(), c.B());
+        c[k] = core_.Process(eqMode_ == 2 ? AOfXBOfY(u, eq) : eqMode_ == 1 ? AOfXBOfY(eq, u) : eq);
       }
 
-      const double wA = decim_[0].TakeOutput() * outGain_;
-      const double wB = decim_[1].TakeOutput() * outGain_;
+      const Lanes2 w = PolyphaseDecimator::DecimateGroupPair(decim_[0], decim_[1], c);
+      const double wA = w.A() * outGain_;
+      const double wB = w.B() * outGain_;
       double wL = wA, wR = wB;
       if (eqMode_ != 0) {
         wL = wA - wB;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -47,22 +48,6 @@ TEST(BranchDot, EveryFormMatchesTheScalarFormBitForBit)
             }
     }
     EXPECT_EQ(BestBranchDot(), BranchDotFor(BestBranchDotKind()));
-
-    // The paired form: two windows over one set of coefficients.
-    for (BranchDotKind kind : {BranchDotKind::kScalar, BranchDotKind::kSse2, BranchDotKind::kAvx2})
-    {
-        const BranchDotPairFn pair = BranchDotPairFor(kind);
-        for (int offset = 0; offset < 4; ++offset)
-            for (int taps = 0; taps <= 64; ++taps)
-            {
-                double got[2];
-                pair(c.data() + offset, x.data() + 3 - offset, x.data() + offset, taps, got);
-                EXPECT_TRUE(SameBits(BranchDot(c.data() + offset, x.data() + 3 - offset, taps), got[0]))
-                    << "pair kind " << static_cast<int>(kind) << " taps " << taps << " offset " << offset;
-                EXPECT_TRUE(SameBits(BranchDot(c.data() + offset, x.data() + offset, taps), got[1]))
-                    << "pair kind " << static_cast<int>(kind) << " taps " << taps << " offset " << offset;
-            }
-    }
 }
 
 // The interpolator's all-branches form against branch-by-branch
@@ -101,6 +86,73 @@ TEST(BranchDot, AllBranchesInLanesMatchEachBranchAlone)
                         << "kind " << static_cast<int>(kind) << " factor " << factor << " taps " << taps
                         << " branch " << p;
                 }
+
+                // Both channels in one pass: each channel's values as
+                // above, and times the gain in {A, B} pairs.
+                double rawA[kStride] = {}, rawB[kStride] = {}, pairs[2 * kStride + 2];
+                for (double& v : pairs)
+                    v = -7.0;
+                const double* windowB = window + kMaxTaps / 2 - 1;
+                double outB[kStride] = {};
+                all(byTap, windowB[0], windowB, std::min(taps, kMaxTaps / 2 + 1), factor, outB);
+                AllBranchesPairFor(kind)(byTap, x0, window, windowB[0], windowB, std::min(taps, kMaxTaps / 2 + 1),
+                                         factor, 3.0, rawA, rawB, pairs);
+                double outA[kStride] = {};
+                all(byTap, x0, window, std::min(taps, kMaxTaps / 2 + 1), factor, outA);
+                for (int p = 0; p < factor; ++p)
+                {
+                    EXPECT_TRUE(SameBits(outA[p], rawA[p]) && SameBits(outB[p], rawB[p]))
+                        << "pair kind " << static_cast<int>(kind) << " factor " << factor << " taps " << taps;
+                    EXPECT_TRUE(SameBits(outA[p] * 3.0, pairs[2 * p]) && SameBits(outB[p] * 3.0, pairs[2 * p + 1]))
+                        << "pair kind " << static_cast<int>(kind) << " factor " << factor << " taps " << taps;
+                }
+                EXPECT_EQ(pairs[2 * factor], -7.0) << "wrote past factor " << factor;
             }
+    }
+}
+
+// The whole-filter dot product: every form sums in the same order, so all
+// give the scalar form's result bit for bit, for every length up to a full
+// ring (every leftover count) and unaligned windows.
+TEST(BranchDot, FullDotPairFormsMatchTheScalarFormBitForBit)
+{
+    constexpr int kMax = PolyphaseLayout::kMaxFactor * PolyphaseLayout::kMaxBranchTaps;
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    std::uniform_int_distribution<int> octave(-30, 30);
+    std::vector<double> h(kMax + 4), x(kMax + 8);
+    for (double& v : h)
+        v = std::ldexp(mantissa(rng), octave(rng));
+    for (double& v : x)
+        v = std::ldexp(mantissa(rng), octave(rng));
+
+    const FullDotPairFn reference = FullDotPairFor(BranchDotKind::kScalar);
+    for (BranchDotKind kind : {BranchDotKind::kSse2, BranchDotKind::kAvx2})
+    {
+        const FullDotPairFn pair = FullDotPairFor(kind);
+        int mismatches = 0;
+        for (int offset = 0; offset < 3; ++offset)
+            for (int taps = 0; taps <= kMax; ++taps)
+            {
+                double want[2], got[2];
+                reference(h.data() + offset, x.data() + 1 + offset, x.data() + 7 - offset, taps, want);
+                pair(h.data() + offset, x.data() + 1 + offset, x.data() + 7 - offset, taps, got);
+                mismatches += !SameBits(want[0], got[0]) || !SameBits(want[1], got[1]);
+            }
+        EXPECT_EQ(mismatches, 0) << "kind " << static_cast<int>(kind);
+    }
+
+    // The reference order itself against a plain sum: a reordering only.
+    for (int taps : {0, 3, 16, 176, 181, kMax})
+    {
+        double got[2], plain = 0.0, magnitude = 0.0;
+        reference(h.data(), x.data(), x.data(), taps, got);
+        for (int i = 0; i < taps; ++i)
+        {
+            plain += h[i] * x[i];
+            magnitude += std::fabs(h[i] * x[i]);
+        }
+        EXPECT_LE(std::fabs(got[0] - plain), 1e-13 * magnitude) << taps;
+        EXPECT_TRUE(SameBits(got[0], got[1]));
     }
 }

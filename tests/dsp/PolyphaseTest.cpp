@@ -363,29 +363,140 @@ TEST(DryDelayLine, TooFewSlotsStillGiveAValidRing)
     EXPECT_EQ(line.Slots(), 8);
 }
 
-// Two decimators pushed as a pair give what each gives pushed alone, also
-// when their designs or their group positions differ (then the pair falls
-// back to single pushes).
-TEST(Polyphase, PairedDecimatorPushesMatchSinglePushesBitForBit)
+// A whole group of both channels against the reference path (Push and
+// TakeOutput on each channel alone). The group path sums the same products
+// in another order, so it must agree within 1e-12 of the sum of the
+// products' magnitudes: many random signals over many octaves, every factor
+// with the chain's tap counts and odd ones, designs changed mid-stream.
+TEST(Polyphase, DecimatedGroupsMatchTheReferencePathWithinTheBound)
 {
-    PolyphaseDecimator singleA, singleB, pairA, pairB;
-    for (PolyphaseDecimator* d : {&singleA, &singleB, &pairA, &pairB})
-        d->Design(176, 0.497 / 4, 4);
-    int mismatches = 0;
-    for (int n = 0; n < 4000; ++n)
+    struct Design { int taps; double cutoff; };
+    std::mt19937 rng(17);
+    std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    std::uniform_int_distribution<int> octave(-8, 8);
+    double worst = 0.0;
+    int compared = 0;
+    for (int factor = 1; factor <= 8; ++factor)
     {
-        if (n == 2000)
-            for (PolyphaseDecimator* d : {&singleB, &pairB})
-                d->Design(120, 0.45 / 4, 4);
-        const double ua = std::sin(0.01 * n) + 1e-3 * (n % 7), ub = std::cos(0.037 * n) - 1e-5 * (n % 5);
-        singleA.Push(ua);
-        singleB.Push(ub);
-        PolyphaseDecimator::PushPair(pairA, pairB, ua, ub);
-        if (n % 4 == 3)
+        const Design designs[] = {{44 * factor, 0.497 / factor}, {176, 0.497 / 4}, {20 * factor, 0.525 / factor},
+                                  {8 * factor + 1, 0.45 / factor}, {504, 0.06}};
+        PolyphaseDecimator refA, refB, groupA, groupB;
+        std::vector<double> lineA(512, 0.0), lineB(512, 0.0);  // newest first
+        for (int d = 0; d < 5; ++d)
         {
-            const double want[2] = {singleA.TakeOutput(), singleB.TakeOutput()};
-            const double got[2] = {pairA.TakeOutput(), pairB.TakeOutput()};
-            mismatches += std::memcmp(want, got, sizeof want) != 0;
+            for (PolyphaseDecimator* dec : {&refA, &refB, &groupA, &groupB})
+                dec->Design(designs[d].taps, designs[d].cutoff, factor);
+            const int n = groupA.TotalTaps();
+            std::vector<double> h(n);
+            DesignWindowedSinc(h.data(), n, designs[d].cutoff);
+            for (int g = 0; g < 150; ++g)
+            {
+                Lanes2 group[8];
+                for (int k = 0; k < factor; ++k)
+                {
+                    const double a = std::ldexp(mantissa(rng), octave(rng));
+                    const double b = g % 50 == 7 ? 0.0 : std::ldexp(mantissa(rng), octave(rng));
+                    group[k] = Lanes2::Of(a, b);
+                    refA.Push(a);
+                    refB.Push(b);
+                    lineA.insert(lineA.begin(), a);
+                    lineB.insert(lineB.begin(), b);
+                    lineA.pop_back();
+                    lineB.pop_back();
+                }
+                const Lanes2 got = PolyphaseDecimator::DecimateGroupPair(groupA, groupB, group);
+                const double want[2] = {refA.TakeOutput(), refB.TakeOutput()};
+                const double have[2] = {got.A(), got.B()};
+                const std::vector<double>* lines[2] = {&lineA, &lineB};
+                for (int c = 0; c < 2; ++c)
+                {
+                    double magnitude = 0.0;
+                    for (int i = 0; i < n; ++i)
+                        magnitude += std::fabs(h[i] * (*lines[c])[i]);
+                    const double error = std::fabs(have[c] - want[c]);
+                    ASSERT_LE(error, 1e-12 * magnitude)
+                        << "factor " << factor << " taps " << n << " group " << g << " channel " << c;
+                    if (magnitude > 0.0)
+                        worst = std::max(worst, error / magnitude);
+                    ++compared;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(compared, 8 * 5 * 150 * 2);
+    std::printf("largest difference: %.3g of the magnitude sum\n", worst);
+}
+
+// Where the two channels cannot share the pass (different designs, or one
+// inside a group), the group call is the reference path exactly.
+TEST(Polyphase, DecimatedGroupFallsBackToSinglePushesBitForBit)
+{
+    PolyphaseDecimator refA, refB, groupA, groupB;
+    for (PolyphaseDecimator* d : {&refA, &groupA})
+        d->Design(176, 0.497 / 4, 4);
+    for (PolyphaseDecimator* d : {&refB, &groupB})
+        d->Design(120, 0.45 / 4, 4);
+    int mismatches = 0;
+    for (int n = 0; n < 400; ++n)
+    {
+        if (n == 200)
+            for (PolyphaseDecimator* d : {&refB, &groupB})
+                d->Design(176, 0.497 / 4, 4);
+        if (n >= 200)
+        {
+            // The same designs now, but A one value into its group.
+            refA.Push(0.25 * n);
+            groupA.Push(0.25 * n);
+        }
+        Lanes2 group[4];
+        for (int k = 0; k < 4; ++k)
+        {
+            const int i = 4 * n + k;
+            group[k] = Lanes2::Of(std::sin(0.01 * i) + 1e-3 * (i % 7), std::cos(0.037 * i) - 1e-5 * (i % 5));
+            refA.Push(group[k].A());
+            refB.Push(group[k].B());
+        }
+        const Lanes2 got = PolyphaseDecimator::DecimateGroupPair(groupA, groupB, group);
+        const double want[2] = {refA.TakeOutput(), refB.TakeOutput()};
+        const double have[2] = {got.A(), got.B()};
+        mismatches += std::memcmp(want, have, sizeof want) != 0;
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+// Both interpolators in one pass hand out what Push and Next give, bit for
+// bit: every factor, a design change midway, and a pair whose designs
+// differ (each then runs alone).
+TEST(Polyphase, PairedInterpolatorPushesMatchSinglePushesBitForBit)
+{
+    int mismatches = 0;
+    for (int factor = 1; factor <= 8; ++factor)
+    {
+        PolyphaseInterpolator singleA, singleB, pairA, pairB;
+        for (PolyphaseInterpolator* u : {&singleA, &singleB, &pairA, &pairB})
+            u->Design(20 * factor, 0.525 / factor, factor);
+        for (int n = 0; n < 600; ++n)
+        {
+            if (n == 200)
+                for (PolyphaseInterpolator* u : {&singleA, &singleB, &pairA, &pairB})
+                    u->Design(8 * factor + 3, 0.4 / factor, factor);
+            if (n == 400)
+                for (PolyphaseInterpolator* u : {&singleB, &pairB})
+                    u->Design(20 * factor, 0.525 / factor, factor);
+            const double xa = std::sin(0.05 * n) + 1e-3 * (n % 7), xb = std::ldexp(std::cos(0.3 * n), n % 21 - 10);
+            singleA.Push(xa);
+            singleB.Push(xb);
+            Lanes2 out[8];
+            PolyphaseInterpolator::PushPair(pairA, pairB, xa, xb, out);
+            for (int k = 0; k < factor; ++k)
+            {
+                const double want[2] = {singleA.Next(), singleB.Next()};
+                const double have[2] = {out[k].A(), out[k].B()};
+                mismatches += std::memcmp(want, have, sizeof want) != 0;
+            }
+            // Next() after the pair starts over at the group's first value.
+            if (n % 97 == 5)
+                mismatches += pairA.Next() != out[0].A() || pairB.Next() != out[0].B();
         }
     }
     EXPECT_EQ(mismatches, 0);
