@@ -301,11 +301,21 @@ __attribute__((target("avx2"))) void Avx2AllBranches(const double* coefByTap, do
 
 // LaneAllBranchesPair written out for 256-bit lanes; the values of both
 // channels leave as {A, B} pairs.
+// kTaps and kFactor, where not 0, fix the branch length and the factor at
+// compile time (the chain's design), so the loops unroll completely; any
+// other design goes to the general form.
+template <int kTaps, int kFactor>
 __attribute__((target("avx2"))) void Avx2AllBranchesPair(const double* coefByTap, double xa0,
                                                          const double* wa, double xb0, const double* wb,
                                                          int taps, int factor, double gain, double* rawA,
                                                          double* rawB, double* outPairs)
 {
+    if ((kTaps != 0 && taps != kTaps) || (kFactor != 0 && factor != kFactor))
+        return Avx2AllBranchesPair<0, 0>(coefByTap, xa0, wa, xb0, wb, taps, factor, gain, rawA, rawB, outPairs);
+    if (kFactor != 0)
+        factor = kFactor;
+    if (kTaps != 0)
+        taps = kTaps;
     const int n = taps - 1, whole = n / 8 * 8;
     const double* c = coefByTap + kStride;
     const double* xa = wa + 1;
@@ -320,6 +330,7 @@ __attribute__((target("avx2"))) void Avx2AllBranchesPair(const double* coefByTap
         sa = _mm256_add_pd(sa, _mm256_mul_pd(row, _mm256_set1_pd(xa[k])));     \
         sb = _mm256_add_pd(sb, _mm256_mul_pd(row, _mm256_set1_pd(xb[k])));     \
     }
+#pragma GCC unroll 8
         for (int k = 0; k < whole; k += 8)
         {
             VELTO_STEP(a0, b0, k)
@@ -327,11 +338,13 @@ __attribute__((target("avx2"))) void Avx2AllBranchesPair(const double* coefByTap
             VELTO_STEP(a2, b2, k + 2)
             VELTO_STEP(a3, b3, k + 3)
         }
+#pragma GCC unroll 8
         for (int k = whole; k < n; ++k)
             VELTO_STEP(a0, b0, k)
         __m256d ha = _mm256_add_pd(_mm256_add_pd(a0, a1), _mm256_add_pd(a2, a3));
         __m256d hb = _mm256_add_pd(_mm256_add_pd(b0, b1), _mm256_add_pd(b2, b3));
         a0 = a1 = a2 = a3 = b0 = b1 = b2 = b3 = _mm256_setzero_pd();
+#pragma GCC unroll 8
         for (int k = 0; k < whole; k += 8)
         {
             VELTO_STEP(a0, b0, k + 4)
@@ -370,14 +383,19 @@ __attribute__((target("avx2"))) void Avx2AllBranchesPair(const double* coefByTap
 // a shared coefficient load into each multiply and loads it twice.
 __attribute__((target("avx2"))) inline void KeepInRegister(__m256d& v)
 {
-    asm("" : "+x"(v));
+    asm volatile("" : "+x"(v));
 }
 
 // ScalarFullDot's order for two windows: vector m of a channel holds the
 // sums s4m..s4m+3.
+template <int kTaps>
 __attribute__((target("avx2"))) void Avx2FullDotPair(const double* h, const double* xa, const double* xb,
                                                      int taps, double* out)
 {
+    if (kTaps != 0 && taps != kTaps)
+        return Avx2FullDotPair<0>(h, xa, xb, taps, out);
+    if (kTaps != 0)
+        taps = kTaps;
     __m256d a0 = _mm256_setzero_pd(), a1 = a0, a2 = a0, a3 = a0, b0 = a0, b1 = a0, b2 = a0, b3 = a0;
 #define VELTO_STEP(sa, sb, k)                                                   \
     {                                                                           \
@@ -387,6 +405,7 @@ __attribute__((target("avx2"))) void Avx2FullDotPair(const double* h, const doub
         sb = _mm256_add_pd(sb, _mm256_mul_pd(cv, _mm256_loadu_pd(xb + (k))));   \
     }
     int i = 0;
+#pragma GCC unroll 2
     for (; i + 16 <= taps; i += 16)
     {
         VELTO_STEP(a0, b0, i)
@@ -467,11 +486,13 @@ AllBranchesFn AllBranchesFor(BranchDotKind kind)
     return ScalarAllBranches;
 }
 
-AllBranchesPairFn AllBranchesPairFor(BranchDotKind kind)
+AllBranchesPairFn AllBranchesPairFor(BranchDotKind kind, int taps, int factor)
 {
 #if defined(VELTO_HAS_AVX2)
     if (kind == BranchDotKind::kAvx2 && BestBranchDotKind() == BranchDotKind::kAvx2)
-        return Avx2AllBranchesPair;
+        return taps == 20 && factor == 4 ? Avx2AllBranchesPair<20, 4> : Avx2AllBranchesPair<0, 0>;
+#else
+    (void)taps, (void)factor;
 #endif
 #if defined(VELTO_HAS_SSE2)
     if (kind != BranchDotKind::kScalar)
@@ -481,11 +502,13 @@ AllBranchesPairFn AllBranchesPairFor(BranchDotKind kind)
     return ScalarAllBranchesPair;
 }
 
-FullDotPairFn FullDotPairFor(BranchDotKind kind)
+FullDotPairFn FullDotPairFor(BranchDotKind kind, int taps)
 {
 #if defined(VELTO_HAS_AVX2)
     if (kind == BranchDotKind::kAvx2 && BestBranchDotKind() == BranchDotKind::kAvx2)
-        return Avx2FullDotPair;
+        return taps == 176 ? Avx2FullDotPair<176> : Avx2FullDotPair<0>;
+#else
+    (void)taps;
 #endif
 #if defined(VELTO_HAS_SSE2)
     if (kind != BranchDotKind::kScalar)

@@ -51,9 +51,14 @@ using AllBranchesPairFn = void (*)(const double* coefByTap, double xa0, const do
                                    const double* wb, int taps, int factor, double gain, double* rawA,
                                    double* rawB, double* outPairs);
 
-AllBranchesPairFn AllBranchesPairFor(BranchDotKind kind);
+// taps and factor pick a form unrolled for that design where there is one
+// (the chain's); any form takes any design.
+AllBranchesPairFn AllBranchesPairFor(BranchDotKind kind, int taps = 0, int factor = 0);
 
-inline AllBranchesPairFn BestAllBranchesPair() { return AllBranchesPairFor(BestBranchDotKind()); }
+inline AllBranchesPairFn BestAllBranchesPair(int taps = 0, int factor = 0)
+{
+    return AllBranchesPairFor(BestBranchDotKind(), taps, factor);
+}
 
 // One dot product over a whole filter, sum h[i] * x[i] for i < taps, for two
 // windows (channels A and B of a decimator pair) with the coefficient loads
@@ -66,6 +71,8 @@ inline AllBranchesPairFn BestAllBranchesPair() { return AllBranchesPairFor(BestB
 // [audio thread]
 using FullDotPairFn = void (*)(const double* h, const double* xa, const double* xb, int taps, double* out);
 
-FullDotPairFn FullDotPairFor(BranchDotKind kind);
+// taps picks a form unrolled for that length where there is one (the
+// chain's); any form takes any length.
+FullDotPairFn FullDotPairFor(BranchDotKind kind, int taps = 0);
 
-inline FullDotPairFn BestFullDotPair() { return FullDotPairFor(BestBranchDotKind()); }
+inline FullDotPairFn BestFullDotPair(int taps = 0) { return FullDotPairFor(BestBranchDotKind(), taps); }

@@ -42,6 +42,7 @@ void PolyphaseDecimator::Design(int totalTaps, double cutoff, int factor)
         designFactor_ = factor;
         for (int i = 0; i < kRing; ++i)
             taps_[i] = i < layout_.totalTaps ? coef_[i % layout_.factor][i / layout_.factor] : 0.0;
+        fullDotPair_ = BestFullDotPair(layout_.totalTaps);
     }
     branch_ = 0;
     accumulator_ = 0.0;

@@ -16,6 +16,7 @@ void PolyphaseInterpolator::Design(int totalTaps, double cutoff, int factor)
         for (int t = 0; t < kTaps; ++t)
             for (int p = 0; p < PolyphaseLayout::kMaxFactor; ++p)
                 coefByTap_[t * PolyphaseLayout::kMaxFactor + p] = coef_[p][t];
+        allBranchesPair_ = BestAllBranchesPair(layout_.branchTaps, layout_.factor);
     }
     gain_ = layout_.factor;
     readIndex_ = 0;

@@ -95,8 +95,11 @@ TEST(BranchDot, AllBranchesInLanesMatchEachBranchAlone)
                 const double* windowB = window + kMaxTaps / 2 - 1;
                 double outB[kStride] = {};
                 all(byTap, windowB[0], windowB, std::min(taps, kMaxTaps / 2 + 1), factor, outB);
-                AllBranchesPairFor(kind)(byTap, x0, window, windowB[0], windowB, std::min(taps, kMaxTaps / 2 + 1),
-                                         factor, 3.0, rawA, rawB, pairs);
+                // Also the forms unrolled for one design, given any design.
+                const AllBranchesPairFn both =
+                    AllBranchesPairFor(kind, taps % 2 == 0 ? taps : 20, factor == 3 ? 4 : factor);
+                both(byTap, x0, window, windowB[0], windowB, std::min(taps, kMaxTaps / 2 + 1), factor, 3.0, rawA,
+                     rawB, pairs);
                 double outA[kStride] = {};
                 all(byTap, x0, window, std::min(taps, kMaxTaps / 2 + 1), factor, outA);
                 for (int p = 0; p < factor; ++p)
@@ -129,11 +132,12 @@ TEST(BranchDot, FullDotPairFormsMatchTheScalarFormBitForBit)
     const FullDotPairFn reference = FullDotPairFor(BranchDotKind::kScalar);
     for (BranchDotKind kind : {BranchDotKind::kSse2, BranchDotKind::kAvx2})
     {
-        const FullDotPairFn pair = FullDotPairFor(kind);
         int mismatches = 0;
         for (int offset = 0; offset < 3; ++offset)
             for (int taps = 0; taps <= kMax; ++taps)
             {
+                // Also the forms unrolled for one length, given any length.
+                const FullDotPairFn pair = FullDotPairFor(kind, taps % 2 == 0 ? taps : 176);
                 double want[2], got[2];
                 reference(h.data() + offset, x.data() + 1 + offset, x.data() + 7 - offset, taps, want);
                 pair(h.data() + offset, x.data() + 1 + offset, x.data() + 7 - offset, taps, got);
