@@ -391,7 +391,9 @@ __attribute__((target("avx2"))) inline void KeepInRegister(__m256d& v)
 }
 
 // ScalarFullDot's order for two windows: vector m of a channel holds the
-// sums s4m..s4m+3.
+// sums s4m..s4m+3. kTaps, where not 0, fixes the length at compile time (the
+// chain's decimator); the main loop runs two of its steps per pass, which
+// keeps every sum's order.
 template <int kTaps>
 __attribute__((target("avx2"))) void Avx2FullDotPair(const double* h, const double* xa, const double* xb,
                                                      int taps, double* out)

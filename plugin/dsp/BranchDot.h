@@ -44,9 +44,9 @@ inline AllBranchesFn BestAllBranches() { return AllBranchesFor(BestBranchDotKind
 // for windows wa (newest xa0) and wb (newest xb0), each times gain, written
 // as pairs: outPairs[2p] is channel A's branch p, outPairs[2p + 1] channel
 // B's, for p < factor. rawA and rawB receive the values before the gain
-// (factor of them, rounded up to the lane width). Every coefficient row is
-// loaded once for both channels; the arithmetic per channel is that of
-// AllBranchesFn, so the values are the same bit for bit. [audio thread]
+// (factor of them, rounded up to the lane width). One pass over the
+// coefficient rows serves both channels; the arithmetic per channel is that
+// of AllBranchesFn, so the values are the same bit for bit. [audio thread]
 using AllBranchesPairFn = void (*)(const double* coefByTap, double xa0, const double* wa, double xb0,
                                    const double* wb, int taps, int factor, double gain, double* rawA,
                                    double* rawB, double* outPairs);

@@ -51,7 +51,7 @@ public:
 
     // Push(xa) on a and Push(xb) on b, with all Factor() values handed out
     // at once: out[k] holds the k-th values Next() of a and of b would
-    // return, bit for bit. The coefficient rows are loaded once for both
+    // return, bit for bit, in one pass over the coefficient rows for both
     // channels. Next() afterwards starts over at that group's first value,
     // as after Push. If the two differ in design, each runs alone and out
     // gets a.Factor() values. [audio thread]
@@ -65,7 +65,6 @@ public:
 private:
     static constexpr int kTaps = PolyphaseLayout::kMaxBranchTaps;
 
-    PolyphaseLayout layout_;
     // Writes x into the history; returns the window, newest first.
     const double* Store(double x)
     {
@@ -81,6 +80,7 @@ private:
                && designFactor_ == other.designFactor_;
     }
 
+    PolyphaseLayout layout_;
     AllBranchesFn allBranches_ = BestAllBranches();
     AllBranchesPairFn allBranchesPair_ = BestAllBranchesPair();
     // The arguments of the last Design (none yet: the first always designs).
