@@ -91,16 +91,17 @@ private:
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
     // Both generators in one integer register, each state in the low half
-    // of a 64-bit lane: one unsigned 32x32 multiply steps both, and the
-    // float (state >> 9) | 0x40000000 in [2, 4) is built as the double of
-    // the same value (its 23 bits moved into the top of the double's
-    // mantissa), which is exact.
+    // of a 64-bit lane: one unsigned 32x32 multiply steps both. The float
+    // (state >> 9) | 0x40000000 is 2 + m / 2^22 for the 23 bits m, and its
+    // uniform value (f - 3) / 2 is m / 2^23 - 0.5; the double with m at the
+    // top of its mantissa is 1 + m / 2^23, and that minus 1.5 is the same
+    // value, all steps exact.
     struct Generators
     {
         __m128i s;
         // Loaded once per call and kept in registers: the compiler would
         // otherwise build each one from immediates at every draw.
-        __m128i multiplier, increment, mantissaBits, two;
+        __m128i multiplier, increment, mantissaBits, one;
 
         static VELTO_LANES_INLINE Generators Load(const std::uint32_t* state)
         {
@@ -116,8 +117,8 @@ private:
         VELTO_LANES_INLINE Lanes2 Uniform()
         {
             s = _mm_add_epi64(_mm_mul_epu32(s, multiplier), increment);
-            const __m128i bits = _mm_or_si128(_mm_slli_epi64(_mm_and_si128(s, mantissaBits), 20), two);
-            return (Lanes2{_mm_castsi128_pd(bits)} - Lanes2::Both(3.0)) * Lanes2::Both(0.5);
+            const __m128i bits = _mm_or_si128(_mm_slli_epi64(_mm_and_si128(s, mantissaBits), 20), one);
+            return Lanes2{_mm_castsi128_pd(bits)} - Lanes2::Both(1.5);
         }
 
         static VELTO_LANES_INLINE __m128i Constant(int i)
@@ -126,7 +127,7 @@ private:
                 {196314165u, 196314165u},  // multiplier
                 {907633515u, 907633515u},  // increment
                 {0xfffffe00u, 0xfffffe00u},  // the 23 bits of the float's mantissa
-                {0x4000000000000000u, 0x4000000000000000u}};  // the double 2.0
+                {0x3ff0000000000000u, 0x3ff0000000000000u}};  // the double 1.0
             __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(kValues[i]));
 #if defined(__GNUC__)
             asm("" : "+x"(v));  // an opaque value: loaded, not rebuilt
