@@ -389,20 +389,17 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
       }
       dry_[0].Write(x0);
       dry_[1].Write(x1);
-      interp_[0].Push(a);
-      interp_[1].Push(b);
+      Lanes2 up[kOversampling], c[kOversampling];
+      PolyphaseInterpolator::PushPair(interp_[0], interp_[1], a, b, up);
 
       // Channels A and B side by side from the interpolators to the decimators,
       // each stage over the frame's oversampled values at once.
-      Lanes2 u[kOversampling];
-      for (int k = 0; k < kOversampling; ++k) u[k] = Lanes2::Of(interp_[0].Next(), interp_[1].Next());
-      Lanes2 c[kOversampling];
-      SplitBands(u, c);
+      SplitBands(up, c);
       core_.ProcessBlock(c, kOversampling);
-      for (int k = 0; k < kOversampling; ++k) PolyphaseDecimator::PushPair(decim_[0], decim_[1], c[k].A(), c[k].B());
 
-      const double wA = decim_[0].TakeOutput() * outGain_;
-      const double wB = decim_[1].TakeOutput() * outGain_;
+      const Lanes2 w = PolyphaseDecimator::DecimateGroupPair(decim_[0], decim_[1], c);
+      const double wA = w.A() * outGain_;
+      const double wB = w.B() * outGain_;
       double wL = wA, wR = wB;
       if (eqMode_ != 0) {
         wL = wA - wB;

@@ -26,15 +26,6 @@ BranchDotFn BranchDotFor(BranchDotKind kind);
 
 inline BranchDotFn BestBranchDot() { return BranchDotFor(BestBranchDotKind()); }
 
-// The same coefficients over two windows (channels A and B of a decimator
-// pair): out[0] and out[1] are BranchDot over xa and xb, bit for bit; the
-// coefficient loads are shared. [audio thread]
-using BranchDotPairFn = void (*)(const double* c, const double* xa, const double* xb, int taps, double* out);
-
-BranchDotPairFn BranchDotPairFor(BranchDotKind kind);
-
-inline BranchDotPairFn BestBranchDotPair() { return BranchDotPairFor(BestBranchDotKind()); }
-
 // All branches of an interpolator on one history window at once, the
 // branches in the vector lanes: coefByTap holds tap t of branch p at
 // [t * 8 + p] (unused branches zero), and out[p] for p < factor (rounded up
@@ -48,3 +39,40 @@ using AllBranchesFn = void (*)(const double* coefByTap, double x0, const double*
 AllBranchesFn AllBranchesFor(BranchDotKind kind);
 
 inline AllBranchesFn BestAllBranches() { return AllBranchesFor(BestBranchDotKind()); }
+
+// Both channels of an interpolator pair in one pass: AllBranchesFn's values
+// for windows wa (newest xa0) and wb (newest xb0), each times gain, written
+// as pairs: outPairs[2p] is channel A's branch p, outPairs[2p + 1] channel
+// B's, for p < factor. rawA and rawB receive the values before the gain
+// (factor of them, rounded up to the lane width). One pass over the
+// coefficient rows serves both channels; the arithmetic per channel is that
+// of AllBranchesFn, so the values are the same bit for bit. [audio thread]
+using AllBranchesPairFn = void (*)(const double* coefByTap, double xa0, const double* wa, double xb0,
+                                   const double* wb, int taps, int factor, double gain, double* rawA,
+                                   double* rawB, double* outPairs);
+
+// taps and factor pick a form unrolled for that design where there is one
+// (the chain's); any form takes any design.
+AllBranchesPairFn AllBranchesPairFor(BranchDotKind kind, int taps = 0, int factor = 0);
+
+inline AllBranchesPairFn BestAllBranchesPair(int taps = 0, int factor = 0)
+{
+    return AllBranchesPairFor(BestBranchDotKind(), taps, factor);
+}
+
+// One dot product over a whole filter, sum h[i] * x[i] for i < taps, for two
+// windows (channels A and B of a decimator pair) with the coefficient loads
+// shared. The sum runs in sixteen partial sums (four vectors of four lanes:
+// tap i goes to sum i % 16 while sixteen taps remain, then to sum i % 4 in
+// groups of four), combined lane by lane as (s0 + s1) + (s2 + s3) over the
+// four vectors and then across the lanes as (l0 + l1) + (l2 + l3); the last
+// taps % 4 taps are added one by one. Every form follows this order, so all
+// give the same result bit for bit. h and the windows need no alignment.
+// [audio thread]
+using FullDotPairFn = void (*)(const double* h, const double* xa, const double* xb, int taps, double* out);
+
+// taps picks a form unrolled for that length where there is one (the
+// chain's); any form takes any length.
+FullDotPairFn FullDotPairFor(BranchDotKind kind, int taps = 0);
+
+inline FullDotPairFn BestFullDotPair(int taps = 0) { return FullDotPairFor(BestBranchDotKind(), taps); }

@@ -26,8 +26,9 @@ public:
     // Next hiss value of both lanes. [audio thread]
     VELTO_LANES_INLINE Lanes2 Next()
     {
+        Generators gen = Generators::Load(state_);
         const int row = counter_ == 0 ? 0 : HighestBit(counter_) % 16;
-        const Lanes2 v = Uniform();
+        const Lanes2 v = gen.Uniform();
         const Lanes2 sum = Lanes2::Load(pinkSum_) - Lanes2::Load(rows_[row]) + v;
         const Mask2 inBounds = (sum >= Lanes2::Both(-kPinkBound)) & (Lanes2::Both(kPinkBound) >= sum);
         if (inBounds.All())
@@ -37,17 +38,23 @@ public:
         }
         else
         {
+            gen.Store(state_);
             Redraw(row, sum, v);
+            gen = Generators::Load(state_);
         }
         ++counter_;
-        const Lanes2 pink = (Lanes2::Load(pinkSum_) + Uniform()) * Lanes2::Both(0.125);
-        const Lanes2 white = Uniform();
+        const Lanes2 pink = (Lanes2::Load(pinkSum_) + gen.Uniform()) * Lanes2::Both(0.125);
+        const Lanes2 white = gen.Uniform();
         const Lanes2 colour = Lanes2::Both(colour_);
         const Lanes2 rest = Lanes2::Both(1.0) - colour;
         if (!redMix_)
+        {
+            gen.Store(state_);
             return Lanes2::Both(level_ * gain_) * (rest * pink + colour * white);
+        }
 
-        Lanes2 walk = Lanes2::Load(walk_) + Uniform();
+        Lanes2 walk = Lanes2::Load(walk_) + gen.Uniform();
+        gen.Store(state_);
         walk = Select(Lanes2::Both(kWalkBound) < walk, Lanes2::Both(2.0 * kWalkBound) - walk,
                       Select(walk < Lanes2::Both(-kWalkBound), Lanes2::Both(-2.0 * kWalkBound) - walk, walk));
         walk.Store(walk_);
@@ -82,12 +89,71 @@ private:
         return (state_[lane] >> 9) | 0x40000000u;
     }
 
-    // Uniform values in [-0.5, 0.5) of both lanes.
-    Lanes2 Uniform()
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+    // Both generators in one integer register, each state in the low half
+    // of a 64-bit lane: one unsigned 32x32 multiply steps both. The float
+    // (state >> 9) | 0x40000000 is 2 + m / 2^22 for the 23 bits m, and its
+    // uniform value (f - 3) / 2 is m / 2^23 - 0.5; the double with m at the
+    // top of its mantissa is 1 + m / 2^23, and that minus 1.5 is the same
+    // value, all steps exact.
+    struct Generators
     {
-        const std::uint32_t a = Step(0), b = Step(1);
-        return (Lanes2::Of(FloatFromBits(a), FloatFromBits(b)) - Lanes2::Both(3.0)) * Lanes2::Both(0.5);
-    }
+        __m128i s;
+        // Loaded once per call and kept in registers: the compiler would
+        // otherwise build each one from immediates at every draw.
+        __m128i multiplier, increment, mantissaBits, one;
+
+        static VELTO_LANES_INLINE Generators Load(const std::uint32_t* state)
+        {
+            const __m128i both = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(state));
+            return {_mm_unpacklo_epi32(both, _mm_setzero_si128()), Constant(0), Constant(1), Constant(2),
+                    Constant(3)};
+        }
+        VELTO_LANES_INLINE void Store(std::uint32_t* state) const
+        {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(state), _mm_shuffle_epi32(s, _MM_SHUFFLE(3, 1, 2, 0)));
+        }
+        // Uniform values in [-0.5, 0.5) of both lanes.
+        VELTO_LANES_INLINE Lanes2 Uniform()
+        {
+            s = _mm_add_epi64(_mm_mul_epu32(s, multiplier), increment);
+            const __m128i bits = _mm_or_si128(_mm_slli_epi64(_mm_and_si128(s, mantissaBits), 20), one);
+            return Lanes2{_mm_castsi128_pd(bits)} - Lanes2::Both(1.5);
+        }
+
+        static VELTO_LANES_INLINE __m128i Constant(int i)
+        {
+            alignas(16) static constexpr std::uint64_t kValues[4][2] = {
+                {196314165u, 196314165u},  // multiplier
+                {907633515u, 907633515u},  // increment
+                {0xfffffe00u, 0xfffffe00u},  // the 23 bits of the float's mantissa
+                {0x3ff0000000000000u, 0x3ff0000000000000u}};  // the double 1.0
+            __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(kValues[i]));
+#if defined(__GNUC__)
+            asm("" : "+x"(v));  // an opaque value: loaded, not rebuilt
+#endif
+            return v;
+        }
+    };
+#else
+    struct Generators
+    {
+        std::uint32_t s[2];
+
+        static Generators Load(const std::uint32_t* state) { return {{state[0], state[1]}}; }
+        void Store(std::uint32_t* state) const { state[0] = s[0], state[1] = s[1]; }
+        Lanes2 Uniform()
+        {
+            double u[2];
+            for (int lane = 0; lane < 2; ++lane)
+            {
+                s[lane] = s[lane] * 196314165u + 907633515u;
+                u[lane] = FloatFromBits((s[lane] >> 9) | 0x40000000u);
+            }
+            return (Lanes2::Of(u[0], u[1]) - Lanes2::Both(3.0)) * Lanes2::Both(0.5);
+        }
+    };
+#endif
 
     // The lanes whose first draw left the bounds draw again on their own.
     void Redraw(int row, Lanes2 sum, Lanes2 v);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Lanes2.h"
 #include "PolyphaseDesign.h"
 
 // Polyphase FIR decimator by an integer factor L (1..8), the counterpart of
@@ -14,9 +15,19 @@
 // returns the group's sum and starts the next group. The group delay is
 // (N - 1) / 2 oversampled samples, measured from the group's last value.
 //
-// Storage is fixed (8 branches x 64 taps, one doubled-ring history per
-// branch: each value is written at p and p + 64 so the newest 64 values are
-// one contiguous window); nothing allocates.
+// Two ways in, one history. Push/TakeOutput is the reference path, branch by
+// branch; DecimateGroupPair takes a whole group of both channels and forms
+// the same sum as ONE dot product of all N taps against the newest N values
+// (FullDotPairFn's order). The two sum the same products in a different
+// order: for N <= 512 they differ by at most 1e-12 times sum |h[i] u[t - i]|
+// (each order is within N ulp of that magnitude sum, in either rounding
+// mode), i.e. by at most a relative 1e-12 wherever the output is not the
+// near-cancellation of much larger terms.
+//
+// The history is one full-rate doubled ring (each value written at p and
+// p + 512, so the newest 512 values are one contiguous window, newest
+// first); branch k's values are every L-th one of it, starting at the
+// value just written. Storage is fixed; nothing allocates.
 class PolyphaseDecimator
 {
 public:
@@ -24,43 +35,26 @@ public:
     PolyphaseDecimator();
 
     // Limits as DesignPolyphaseBranches; cutoff is relative to the
-    // oversampled rate. Keeps the histories and restarts the group.
+    // oversampled rate. Keeps the history and restarts the group.
     // [any thread, not concurrently with Push/TakeOutput]
     void Design(int totalTaps, double cutoff, int factor);
 
     // [audio thread]
-    void Push(double u)
-    {
-        const int k = layout_.factor - 1 - branch_;
-        accumulator_ += BranchOutput(dot_, coef_[k], u, Store(k, u), layout_.branchTaps);
-        branch_ = (branch_ + 1 == layout_.factor) ? 0 : branch_ + 1;
-    }
+    void Push(double u);
 
-    // Push(ua) on a and Push(ub) on b in one pass when both hold the same
-    // design at the same branch (channels A and B of the chain): the
-    // coefficients are loaded once, the results are those of the two Push
-    // calls bit for bit. [audio thread]
-#if defined(__GNUC__)
-    __attribute__((always_inline))  // also into the chain's AVX2 form
-#endif
+    // Push(ua) on a and Push(ub) on b. [audio thread]
     static void PushPair(PolyphaseDecimator& a, PolyphaseDecimator& b, double ua, double ub)
     {
-        if (a.branch_ != b.branch_ || !a.SameDesign(b))
-        {
-            a.Push(ua);
-            b.Push(ub);
-            return;
-        }
-        const int k = a.layout_.factor - 1 - a.branch_;
-        const double* windowA = a.Store(k, ua);
-        const double* windowB = b.Store(k, ub);
-        const double* c = a.coef_[k];
-        double dots[2];
-        a.dotPair_(c + 1, windowA + 1, windowB + 1, a.layout_.branchTaps - 1, dots);
-        a.accumulator_ += c[0] * ua + dots[0];
-        b.accumulator_ += c[0] * ub + dots[1];
-        a.branch_ = b.branch_ = (a.branch_ + 1 == a.layout_.factor) ? 0 : a.branch_ + 1;
+        a.Push(ua);
+        b.Push(ub);
     }
+
+    // A whole group of both channels: group holds Factor() oversampled
+    // values, oldest first, channel A in lane A and B in lane B. Returns both
+    // outputs: those of Factor() Push calls and TakeOutput on each, within
+    // the bound above. Falls back to exactly that when the two differ in
+    // design or either is inside a group. [audio thread]
+    static Lanes2 DecimateGroupPair(PolyphaseDecimator& a, PolyphaseDecimator& b, const Lanes2* group);
 
     // Sum of the current group; resets the accumulator and the branch
     // counter. [audio thread]
@@ -77,17 +71,15 @@ public:
     int BranchTaps() const { return layout_.branchTaps; }
 
 private:
-    static constexpr int kTaps = PolyphaseLayout::kMaxBranchTaps;
+    static constexpr int kRing = PolyphaseLayout::kMaxFactor * PolyphaseLayout::kMaxBranchTaps;
 
-    // Writes u into branch k's history; returns the window, newest first.
-    const double* Store(int k, double u)
+    // Writes u into the history; returns the window, newest first.
+    const double* Store(double u)
     {
-        int& pos = writePos_[k];
-        pos = (pos == 0) ? kTaps - 1 : pos - 1;
-        double* h = history_[k];
-        h[pos] = u;
-        h[pos + kTaps] = u;
-        return h + pos;
+        writePos_ = (writePos_ == 0) ? kRing - 1 : writePos_ - 1;
+        history_[writePos_] = u;
+        history_[writePos_ + kRing] = u;
+        return history_ + writePos_;
     }
 
     bool SameDesign(const PolyphaseDecimator& other) const
@@ -97,14 +89,15 @@ private:
     }
 
     PolyphaseLayout layout_;
-    BranchDotFn dot_ = BestBranchDot();
-    BranchDotPairFn dotPair_ = BestBranchDotPair();
+    FullDotPairFn fullDotPair_ = BestFullDotPair();
     // The arguments of the last Design: equal arguments, equal coefficients.
     int designTaps_ = 0, designFactor_ = 0;
     double designCutoff_ = 0.0;
     int branch_ = 0;
     double accumulator_ = 0.0;
-    int writePos_[PolyphaseLayout::kMaxFactor] = {};
-    double coef_[PolyphaseLayout::kMaxFactor][kTaps] = {};
-    double history_[PolyphaseLayout::kMaxFactor][2 * kTaps] = {};
+    int writePos_ = 0;
+    double coef_[PolyphaseLayout::kMaxFactor][PolyphaseLayout::kMaxBranchTaps] = {};
+    // The prototype in tap order (coef_ dealt back), for the whole-group dot.
+    alignas(32) double taps_[kRing] = {};
+    alignas(32) double history_[2 * kRing] = {};
 };

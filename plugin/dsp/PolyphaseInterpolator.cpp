@@ -16,6 +16,7 @@ void PolyphaseInterpolator::Design(int totalTaps, double cutoff, int factor)
         for (int t = 0; t < kTaps; ++t)
             for (int p = 0; p < PolyphaseLayout::kMaxFactor; ++p)
                 coefByTap_[t * PolyphaseLayout::kMaxFactor + p] = coef_[p][t];
+        allBranchesPair_ = BestAllBranchesPair(layout_.branchTaps, layout_.factor);
     }
     gain_ = layout_.factor;
     readIndex_ = 0;
@@ -23,10 +24,30 @@ void PolyphaseInterpolator::Design(int totalTaps, double cutoff, int factor)
 
 void PolyphaseInterpolator::Push(double x)
 {
-    writePos_ = (writePos_ == 0) ? kTaps - 1 : writePos_ - 1;
-    history_[writePos_] = x;
-    history_[writePos_ + kTaps] = x;
-
-    allBranches_(coefByTap_, x, history_ + writePos_, layout_.branchTaps, layout_.factor, output_);
+    allBranches_(coefByTap_, x, Store(x), layout_.branchTaps, layout_.factor, output_);
     readIndex_ = 0;
+}
+
+void PolyphaseInterpolator::PushPair(PolyphaseInterpolator& a, PolyphaseInterpolator& b, double xa, double xb,
+                                     Lanes2* out)
+{
+    if (!a.SameDesign(b))
+    {
+        a.Push(xa);
+        b.Push(xb);
+        for (int k = 0; k < a.layout_.factor; ++k)
+        {
+            const double va = a.Next();
+            out[k] = Lanes2::Of(va, b.Next());
+        }
+        a.readIndex_ = 0;
+        b.readIndex_ = 0;
+        return;
+    }
+    const double* wa = a.Store(xa);
+    const double* wb = b.Store(xb);
+    a.allBranchesPair_(a.coefByTap_, xa, wa, xb, wb, a.layout_.branchTaps, a.layout_.factor, a.gain_, a.output_,
+                       b.output_, reinterpret_cast<double*>(out));
+    a.readIndex_ = 0;
+    b.readIndex_ = 0;
 }

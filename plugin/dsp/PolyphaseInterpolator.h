@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Lanes2.h"
 #include "PolyphaseDesign.h"
 
 // Polyphase FIR interpolator by an integer factor L (1..8).
@@ -48,6 +49,14 @@ public:
         return v;
     }
 
+    // Push(xa) on a and Push(xb) on b, with all Factor() values handed out
+    // at once: out[k] holds the k-th values Next() of a and of b would
+    // return, bit for bit, in one pass over the coefficient rows for both
+    // channels. Next() afterwards starts over at that group's first value,
+    // as after Push. If the two differ in design, each runs alone and out
+    // gets a.Factor() values. [audio thread]
+    static void PushPair(PolyphaseInterpolator& a, PolyphaseInterpolator& b, double xa, double xb, Lanes2* out);
+
     int Factor() const { return layout_.factor; }
     int TotalTaps() const { return layout_.totalTaps; }
     int BranchTaps() const { return layout_.branchTaps; }
@@ -56,8 +65,24 @@ public:
 private:
     static constexpr int kTaps = PolyphaseLayout::kMaxBranchTaps;
 
+    // Writes x into the history; returns the window, newest first.
+    const double* Store(double x)
+    {
+        writePos_ = (writePos_ == 0) ? kTaps - 1 : writePos_ - 1;
+        history_[writePos_] = x;
+        history_[writePos_ + kTaps] = x;
+        return history_ + writePos_;
+    }
+
+    bool SameDesign(const PolyphaseInterpolator& other) const
+    {
+        return designTaps_ == other.designTaps_ && designCutoff_ == other.designCutoff_
+               && designFactor_ == other.designFactor_;
+    }
+
     PolyphaseLayout layout_;
     AllBranchesFn allBranches_ = BestAllBranches();
+    AllBranchesPairFn allBranchesPair_ = BestAllBranchesPair();
     // The arguments of the last Design (none yet: the first always designs).
     int designTaps_ = 0, designFactor_ = 0;
     double designCutoff_ = 0.0;

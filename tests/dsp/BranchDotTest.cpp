@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -47,22 +48,6 @@ TEST(BranchDot, EveryFormMatchesTheScalarFormBitForBit)
             }
     }
     EXPECT_EQ(BestBranchDot(), BranchDotFor(BestBranchDotKind()));
-
-    // The paired form: two windows over one set of coefficients.
-    for (BranchDotKind kind : {BranchDotKind::kScalar, BranchDotKind::kSse2, BranchDotKind::kAvx2})
-    {
-        const BranchDotPairFn pair = BranchDotPairFor(kind);
-        for (int offset = 0; offset < 4; ++offset)
-            for (int taps = 0; taps <= 64; ++taps)
-            {
-                double got[2];
-                pair(c.data() + offset, x.data() + 3 - offset, x.data() + offset, taps, got);
-                EXPECT_TRUE(SameBits(BranchDot(c.data() + offset, x.data() + 3 - offset, taps), got[0]))
-                    << "pair kind " << static_cast<int>(kind) << " taps " << taps << " offset " << offset;
-                EXPECT_TRUE(SameBits(BranchDot(c.data() + offset, x.data() + offset, taps), got[1]))
-                    << "pair kind " << static_cast<int>(kind) << " taps " << taps << " offset " << offset;
-            }
-    }
 }
 
 // The interpolator's all-branches form against branch-by-branch
@@ -101,6 +86,30 @@ TEST(BranchDot, AllBranchesInLanesMatchEachBranchAlone)
                         << "kind " << static_cast<int>(kind) << " factor " << factor << " taps " << taps
                         << " branch " << p;
                 }
+
+                // Both channels in one pass: each channel's values as
+                // above, and times the gain in {A, B} pairs.
+                double rawA[kStride] = {}, rawB[kStride] = {}, pairs[2 * kStride + 2];
+                for (double& v : pairs)
+                    v = -7.0;
+                const double* windowB = window + kMaxTaps / 2 - 1;
+                double outB[kStride] = {};
+                all(byTap, windowB[0], windowB, std::min(taps, kMaxTaps / 2 + 1), factor, outB);
+                // Also the forms unrolled for one design, given any design.
+                const AllBranchesPairFn both =
+                    AllBranchesPairFor(kind, taps % 2 == 0 ? taps : 20, factor == 3 ? 4 : factor);
+                both(byTap, x0, window, windowB[0], windowB, std::min(taps, kMaxTaps / 2 + 1), factor, 3.0, rawA,
+                     rawB, pairs);
+                double outA[kStride] = {};
+                all(byTap, x0, window, std::min(taps, kMaxTaps / 2 + 1), factor, outA);
+                for (int p = 0; p < factor; ++p)
+                {
+                    EXPECT_TRUE(SameBits(outA[p], rawA[p]) && SameBits(outB[p], rawB[p]))
+                        << "pair kind " << static_cast<int>(kind) << " factor " << factor << " taps " << taps;
+                    EXPECT_TRUE(SameBits(outA[p] * 3.0, pairs[2 * p]) && SameBits(outB[p] * 3.0, pairs[2 * p + 1]))
+                        << "pair kind " << static_cast<int>(kind) << " factor " << factor << " taps " << taps;
+                }
+                EXPECT_EQ(pairs[2 * factor], -7.0) << "wrote past factor " << factor;
             }
     }
 }

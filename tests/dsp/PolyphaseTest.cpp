@@ -362,31 +362,3 @@ TEST(DryDelayLine, TooFewSlotsStillGiveAValidRing)
     line.Resize(8);
     EXPECT_EQ(line.Slots(), 8);
 }
-
-// Two decimators pushed as a pair give what each gives pushed alone, also
-// when their designs or their group positions differ (then the pair falls
-// back to single pushes).
-TEST(Polyphase, PairedDecimatorPushesMatchSinglePushesBitForBit)
-{
-    PolyphaseDecimator singleA, singleB, pairA, pairB;
-    for (PolyphaseDecimator* d : {&singleA, &singleB, &pairA, &pairB})
-        d->Design(176, 0.497 / 4, 4);
-    int mismatches = 0;
-    for (int n = 0; n < 4000; ++n)
-    {
-        if (n == 2000)
-            for (PolyphaseDecimator* d : {&singleB, &pairB})
-                d->Design(120, 0.45 / 4, 4);
-        const double ua = std::sin(0.01 * n) + 1e-3 * (n % 7), ub = std::cos(0.037 * n) - 1e-5 * (n % 5);
-        singleA.Push(ua);
-        singleB.Push(ub);
-        PolyphaseDecimator::PushPair(pairA, pairB, ua, ub);
-        if (n % 4 == 3)
-        {
-            const double want[2] = {singleA.TakeOutput(), singleB.TakeOutput()};
-            const double got[2] = {pairA.TakeOutput(), pairB.TakeOutput()};
-            mismatches += std::memcmp(want, got, sizeof want) != 0;
-        }
-    }
-    EXPECT_EQ(mismatches, 0);
-}
