@@ -26,44 +26,60 @@ public:
     // Next hiss value of both lanes. [audio thread]
     VELTO_LANES_INLINE Lanes2 Next()
     {
+        Lanes2 out;
+        Run<1>(&out);
+        return out;
+    }
+
+    // The next N values, the generators and sums held in registers between
+    // them. [audio thread]
+    template <int N>
+    VELTO_LANES_INLINE void Run(Lanes2* out)
+    {
         Generators gen = Generators::Load(state_);
-        const int row = counter_ == 0 ? 0 : HighestBit(counter_) % 16;
-        const Lanes2 v = gen.Uniform();
-        const Lanes2 sum = Lanes2::Load(pinkSum_) - Lanes2::Load(rows_[row]) + v;
-        const Mask2 inBounds = (sum >= Lanes2::Both(-kPinkBound)) & (Lanes2::Both(kPinkBound) >= sum);
-        if (inBounds.All())
-        {
-            sum.Store(pinkSum_);
-            v.Store(rows_[row]);
-        }
-        else
-        {
-            gen.Store(state_);
-            Redraw(row, sum, v);
-            gen = Generators::Load(state_);
-        }
-        ++counter_;
-        const Lanes2 pink = (Lanes2::Load(pinkSum_) + gen.Uniform()) * Lanes2::Both(0.125);
-        const Lanes2 white = gen.Uniform();
+        Lanes2 pinkSum = Lanes2::Load(pinkSum_), walk = Lanes2::Load(walk_), previous = Lanes2::Load(previous_);
         const Lanes2 colour = Lanes2::Both(colour_);
         const Lanes2 rest = Lanes2::Both(1.0) - colour;
-        if (!redMix_)
+        VELTO_UNROLL
+        for (int j = 0; j < N; ++j)
         {
-            gen.Store(state_);
-            return Lanes2::Both(level_ * gain_) * (rest * pink + colour * white);
+            const int row = counter_ == 0 ? 0 : HighestBit(counter_) % 16;
+            const Lanes2 v = gen.Uniform();
+            const Lanes2 sum = pinkSum - Lanes2::Load(rows_[row]) + v;
+            const Mask2 inBounds = (sum >= Lanes2::Both(-kPinkBound)) & (Lanes2::Both(kPinkBound) >= sum);
+            if (inBounds.All())
+            {
+                pinkSum = sum;
+                v.Store(rows_[row]);
+            }
+            else
+            {
+                gen.Store(state_);
+                pinkSum.Store(pinkSum_);
+                Redraw(row, sum, v);
+                gen = Generators::Load(state_);
+                pinkSum = Lanes2::Load(pinkSum_);
+            }
+            ++counter_;
+            const Lanes2 pink = (pinkSum + gen.Uniform()) * Lanes2::Both(0.125);
+            const Lanes2 white = gen.Uniform();
+            if (!redMix_)
+            {
+                out[j] = Lanes2::Both(level_ * gain_) * (rest * pink + colour * white);
+                continue;
+            }
+            walk = walk + gen.Uniform();
+            walk = Select(Lanes2::Both(kWalkBound) < walk, Lanes2::Both(2.0 * kWalkBound) - walk,
+                          Select(walk < Lanes2::Both(-kWalkBound), Lanes2::Both(-2.0 * kWalkBound) - walk, walk));
+            const Lanes2 red = walk * Lanes2::Both(0.0625) * Lanes2::Both(gain_);
+            const Lanes2 redPink = rest * red + colour * pink;
+            const Lanes2 mixed = rest * redPink + colour * white;
+            out[j] = previous = Lanes2::Both(level_) * mixed + Lanes2::Both(kFeedback) * previous;
         }
-
-        Lanes2 walk = Lanes2::Load(walk_) + gen.Uniform();
         gen.Store(state_);
-        walk = Select(Lanes2::Both(kWalkBound) < walk, Lanes2::Both(2.0 * kWalkBound) - walk,
-                      Select(walk < Lanes2::Both(-kWalkBound), Lanes2::Both(-2.0 * kWalkBound) - walk, walk));
+        pinkSum.Store(pinkSum_);
         walk.Store(walk_);
-        const Lanes2 red = walk * Lanes2::Both(0.0625) * Lanes2::Both(gain_);
-        const Lanes2 redPink = rest * red + colour * pink;
-        const Lanes2 mixed = rest * redPink + colour * white;
-        const Lanes2 out = Lanes2::Both(level_) * mixed + Lanes2::Both(kFeedback) * Lanes2::Load(previous_);
-        out.Store(previous_);
-        return out;
+        previous.Store(previous_);
     }
 
     std::uint32_t State(int lane) const { return state_[lane & 1]; }

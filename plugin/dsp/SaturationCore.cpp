@@ -323,9 +323,11 @@ VELTO_ALWAYS_INLINE void SaturationCore::Run(Lanes2* io)
     if (hissEnabled_ && model_->hasNoise)
     {
         const L gain = L::Both(inputGain), drive = L::Both(drive_);
+        L hiss[N];
+        noise_.Run<N>(hiss);
         VELTO_UNROLL
         for (int j = 0; j < N; ++j)
-            s[j] = s[j] + noise_.Next() * L::Load(modHiss + 2 * j) * gain * drive;
+            s[j] = s[j] + hiss[j] * L::Load(modHiss + 2 * j) * gain * drive;
     }
 
     // Slow recursive memory term (r is small, so it stays stable):
