@@ -43,6 +43,27 @@ inline Lanes2 operator*(Lanes2 x, Lanes2 y) { return {_mm_mul_pd(x.v, y.v)}; }
 inline Lanes2 operator/(Lanes2 x, Lanes2 y) { return {_mm_div_pd(x.v, y.v)}; }
 
 // Per-lane comparison results; a NaN compares false, as in scalar code.
+#if defined(__GNUC__) && !defined(__clang__)
+// With GCC the comparisons and the selection are generic vector ones: the
+// compiler then knows a Mask2 is a mask and takes one blend for a selection
+// where the code is compiled for AVX (the core's block form).
+struct Mask2
+{
+    using Bits = long long __attribute__((vector_size(16)));
+    Bits v;
+    bool Any() const { return _mm_movemask_pd(_mm_castsi128_pd(reinterpret_cast<__m128i>(v))) != 0; }
+    bool All() const { return _mm_movemask_pd(_mm_castsi128_pd(reinterpret_cast<__m128i>(v))) == 3; }
+};
+
+inline Mask2 operator&(Mask2 x, Mask2 y) { return {x.v & y.v}; }
+inline Mask2 operator|(Mask2 x, Mask2 y) { return {x.v | y.v}; }
+inline Mask2 operator<(Lanes2 x, Lanes2 y) { return {x.v < y.v}; }
+inline Mask2 operator<=(Lanes2 x, Lanes2 y) { return {x.v <= y.v}; }
+inline Mask2 operator>=(Lanes2 x, Lanes2 y) { return {x.v >= y.v}; }
+
+// m ? x : y, lane by lane.
+inline Lanes2 Select(Mask2 m, Lanes2 x, Lanes2 y) { return {m.v ? x.v : y.v}; }
+#else
 struct Mask2
 {
     __m128d v;
@@ -61,6 +82,7 @@ inline Lanes2 Select(Mask2 m, Lanes2 x, Lanes2 y)
 {
     return {_mm_or_pd(_mm_and_pd(m.v, x.v), _mm_andnot_pd(m.v, y.v))};
 }
+#endif
 inline Lanes2 Abs(Lanes2 x) { return {_mm_andnot_pd(_mm_set1_pd(-0.0), x.v)}; }
 // x limited to [-limit, limit]; a NaN lane comes out as some value in range.
 inline Lanes2 Limit(Lanes2 x, double limit)
