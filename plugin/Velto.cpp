@@ -359,12 +359,15 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
     FollowerPair in, out, slowIn, slowOut, hold;
     RmsPair rms;
   } meters;
-  meters.in.Load(inFollow_);
-  meters.out.Load(outFollow_);
-  meters.slowIn.Load(slowIn_);
-  meters.slowOut.Load(slowOut_);
-  meters.hold.Load(holdOut_);
-  meters.rms.Load(rms_);
+  const auto eachMeter = [&](auto&& step) {
+    step(meters.in, inFollow_);
+    step(meters.out, outFollow_);
+    step(meters.slowIn, slowIn_);
+    step(meters.slowOut, slowOut_);
+    step(meters.hold, holdOut_);
+    step(meters.rms, rms_);
+  };
+  eachMeter([](auto& pair, const auto* followers) { pair.Load(followers); });
 
   for (int i = 0; i < frames; ++i) {
     const double x0 = LimitInput(inL[i]);
@@ -452,12 +455,7 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
     outR[i] = yR;
   }
 
-  meters.in.Store(inFollow_);
-  meters.out.Store(outFollow_);
-  meters.slowIn.Store(slowIn_);
-  meters.slowOut.Store(slowOut_);
-  meters.hold.Store(holdOut_);
-  meters.rms.Store(rms_);
+  eachMeter([](const auto& pair, auto* followers) { pair.Store(followers); });
 
   if (!OutputSane(outputs, frames)) Recover(outputs, frames);
   HandOverMeters();
