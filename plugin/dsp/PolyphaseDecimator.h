@@ -17,7 +17,7 @@
 //
 // Two ways in, one history. Push/TakeOutput is the reference path, branch by
 // branch; DecimateGroupPair takes a whole group of both channels and forms
-// the same sum as ONE dot product of all N taps against the newest N values
+// the same sum as one dot product of all N taps against the newest N values
 // (FullDotPairFn's order). The two sum the same products in a different
 // order: for N <= 512 they differ by at most 1e-12 times sum |h[i] u[t - i]|
 // (each order is within N ulp of that magnitude sum, in either rounding
