@@ -8,6 +8,7 @@
 #include "FastExp.h"
 #include "FollowerPair.h"
 #include "FpEnvironment.h"
+#include "HighpassPair.h"
 
 namespace {
 constexpr double kTwoPi = 6.283185307179586;
@@ -368,6 +369,10 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
     step(meters.rms, rms_);
   };
   eachMeter([](auto& pair, const auto* followers) { pair.Load(followers); });
+  // The stereo output high-pass likewise; the mid or side one runs alone.
+  const bool pairedHighpass = hpMode_ != 1 && hpMode_ != 2;
+  HighpassPair highpass;
+  highpass.Load(hp_, hp_ + 2, split_ + 6, rollOff_);
 
   for (int i = 0; i < frames; ++i) {
     const double x0 = LimitInput(inL[i]);
@@ -424,8 +429,8 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
         const double sf = Highpass(0, s);
         yL = m - sf, yR = m + sf;
       } else {
-        yL = Highpass(0, mL);
-        yR = Highpass(1, mR);
+        const Lanes2 y = highpass.Process(Lanes2::Of(mL, mR));
+        yL = y.A(), yR = y.B();
       }
 
       // Meters follow the tone stage's channels on the input side.
@@ -456,6 +461,7 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
   }
 
   eachMeter([](const auto& pair, auto* followers) { pair.Store(followers); });
+  if (pairedHighpass) highpass.Store(hp_, hp_ + 2, split_ + 6);
 
   if (!OutputSane(outputs, frames)) Recover(outputs, frames);
   HandOverMeters();
