@@ -1,5 +1,7 @@
 #include "PolyphaseDecimator.h"
 
+#include <initializer_list>
+
 namespace
 {
 // BranchDot over every stride-th value of x: the same eight partial sums in
@@ -78,13 +80,33 @@ Lanes2 PolyphaseDecimator::DecimateGroupPair(PolyphaseDecimator& a, PolyphaseDec
         // newest value at the new position.
         pa -= l;
         pb -= l;
-        double* ha = a.history_ + pa + l - 1;
-        double* hb = b.history_ + pb + l - 1;
-        for (int k = 0; k < l; ++k)
+        if (l == 4)
         {
-            const Lanes2 v = group[k];
-            ha[-k] = ha[kRing - k] = v.A();
-            hb[-k] = hb[kRing - k] = v.B();
+            // The chain's factor: each channel's four values, newest first,
+            // as two pairs into both copies of the ring.
+            const Lanes2 a32 = Firsts(group[3], group[2]), a10 = Firsts(group[1], group[0]);
+            const Lanes2 b32 = Seconds(group[3], group[2]), b10 = Seconds(group[1], group[0]);
+            for (double* h : {a.history_ + pa, a.history_ + pa + kRing})
+            {
+                a32.Store(h);
+                a10.Store(h + 2);
+            }
+            for (double* h : {b.history_ + pb, b.history_ + pb + kRing})
+            {
+                b32.Store(h);
+                b10.Store(h + 2);
+            }
+        }
+        else
+        {
+            double* ha = a.history_ + pa + l - 1;
+            double* hb = b.history_ + pb + l - 1;
+            for (int k = 0; k < l; ++k)
+            {
+                const Lanes2 v = group[k];
+                ha[-k] = ha[kRing - k] = v.A();
+                hb[-k] = hb[kRing - k] = v.B();
+            }
         }
         a.writePos_ = pa;
         b.writePos_ = pb;
