@@ -93,10 +93,10 @@ inline Lanes2 Limit(Lanes2 x, double limit)
 inline Lanes2 AOfXBOfY(Lanes2 x, Lanes2 y) { return {_mm_move_sd(y.v, x.v)}; }
 inline Lanes2 BOfXAOfY(Lanes2 x, Lanes2 y) { return {_mm_shuffle_pd(x.v, y.v, 1)}; }
 inline Lanes2 BothA(Lanes2 x) { return {_mm_unpacklo_pd(x.v, x.v)}; }
+inline Lanes2 BothB(Lanes2 x) { return {_mm_unpackhi_pd(x.v, x.v)}; }
 // {x.A, y.A}, {x.B, y.B}.
 inline Lanes2 Firsts(Lanes2 x, Lanes2 y) { return {_mm_unpacklo_pd(x.v, y.v)}; }
 inline Lanes2 Seconds(Lanes2 x, Lanes2 y) { return {_mm_unpackhi_pd(x.v, y.v)}; }
-inline Lanes2 BothB(Lanes2 x) { return {_mm_unpackhi_pd(x.v, x.v)}; }
 // The double with the bit pattern magic - (pattern of x >> 1), per lane.
 inline Lanes2 MagicMinusHalfBits(Lanes2 x, unsigned long long magic)
 {
@@ -152,9 +152,9 @@ inline Lanes2 Limit(Lanes2 x, double limit)
 inline Lanes2 AOfXBOfY(Lanes2 x, Lanes2 y) { return {x.a, y.b}; }
 inline Lanes2 BOfXAOfY(Lanes2 x, Lanes2 y) { return {x.b, y.a}; }
 inline Lanes2 BothA(Lanes2 x) { return {x.a, x.a}; }
+inline Lanes2 BothB(Lanes2 x) { return {x.b, x.b}; }
 inline Lanes2 Firsts(Lanes2 x, Lanes2 y) { return {x.a, y.a}; }
 inline Lanes2 Seconds(Lanes2 x, Lanes2 y) { return {x.b, y.b}; }
-inline Lanes2 BothB(Lanes2 x) { return {x.b, x.b}; }
 inline Lanes2 MagicMinusHalfBits(Lanes2 x, unsigned long long magic)
 {
     const auto one = [magic](double v) {

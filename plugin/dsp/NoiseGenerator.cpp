@@ -46,11 +46,7 @@ NoiseShape NoiseShapeFor(double levelDb, double colour, double rateHz)
 
 void NoiseGenerator::Configure(double levelDb, double colour, double rateHz)
 {
-    const NoiseShape shape = NoiseShapeFor(levelDb, colour, rateHz);
-    level_ = shape.level;
-    colour_ = shape.colour;
-    gain_ = shape.gain;
-    redMix_ = shape.redMix;
+    shape_ = NoiseShapeFor(levelDb, colour, rateHz);
 }
 
 double NoiseGenerator::Pink()
@@ -75,17 +71,17 @@ double NoiseGenerator::Next()
 {
     const double pink = Pink();
     const double white = Uniform();
-    if (!redMix_)
-        return level_ * gain_ * ((1.0 - colour_) * pink + colour_ * white);
+    if (!shape_.redMix)
+        return shape_.level * shape_.gain * ((1.0 - shape_.colour) * pink + shape_.colour * white);
 
     walk_ += Uniform();
     if (walk_ > kWalkBound)
         walk_ = 2.0 * kWalkBound - walk_;
     else if (walk_ < -kWalkBound)
         walk_ = -2.0 * kWalkBound - walk_;
-    const double red = walk_ * 0.0625 * gain_;
-    const double redPink = (1.0 - colour_) * red + colour_ * pink;
-    const double mixed = (1.0 - colour_) * redPink + colour_ * white;
-    previous_ = level_ * mixed + kFeedback * previous_;
+    const double red = walk_ * 0.0625 * shape_.gain;
+    const double redPink = (1.0 - shape_.colour) * red + shape_.colour * pink;
+    const double mixed = (1.0 - shape_.colour) * redPink + shape_.colour * white;
+    previous_ = shape_.level * mixed + kFeedback * previous_;
     return previous_;
 }

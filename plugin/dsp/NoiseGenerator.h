@@ -65,10 +65,7 @@ private:
     double Pink();
 
     std::uint32_t state_;
-    double level_ = 0.0;
-    double colour_ = 0.0;
-    double gain_ = 4.0;
-    bool redMix_ = true;
+    NoiseShape shape_;
     double rows_[16] = {};
     double pinkSum_ = 0.0;
     std::uint32_t counter_ = 0;

@@ -2,11 +2,7 @@
 
 void NoisePair::Configure(double levelDb, double colour, double rateHz)
 {
-    const NoiseShape shape = NoiseShapeFor(levelDb, colour, rateHz);
-    level_ = shape.level;
-    colour_ = shape.colour;
-    gain_ = shape.gain;
-    redMix_ = shape.redMix;
+    shape_ = NoiseShapeFor(levelDb, colour, rateHz);
 }
 
 void NoisePair::Redraw(int row, Lanes2 sum, Lanes2 v)

@@ -38,7 +38,7 @@ public:
     {
         Generators gen = Generators::Load(state_);
         Lanes2 pinkSum = Lanes2::Load(pinkSum_), walk = Lanes2::Load(walk_), previous = Lanes2::Load(previous_);
-        const Lanes2 colour = Lanes2::Both(colour_);
+        const Lanes2 colour = Lanes2::Both(shape_.colour);
         const Lanes2 rest = Lanes2::Both(1.0) - colour;
         VELTO_UNROLL
         for (int j = 0; j < N; ++j)
@@ -63,18 +63,18 @@ public:
             ++counter_;
             const Lanes2 pink = (pinkSum + gen.Uniform()) * Lanes2::Both(0.125);
             const Lanes2 white = gen.Uniform();
-            if (!redMix_)
+            if (!shape_.redMix)
             {
-                out[j] = Lanes2::Both(level_ * gain_) * (rest * pink + colour * white);
+                out[j] = Lanes2::Both(shape_.level * shape_.gain) * (rest * pink + colour * white);
                 continue;
             }
             walk = walk + gen.Uniform();
             walk = Select(Lanes2::Both(kWalkBound) < walk, Lanes2::Both(2.0 * kWalkBound) - walk,
                           Select(walk < Lanes2::Both(-kWalkBound), Lanes2::Both(-2.0 * kWalkBound) - walk, walk));
-            const Lanes2 red = walk * Lanes2::Both(0.0625) * Lanes2::Both(gain_);
+            const Lanes2 red = walk * Lanes2::Both(0.0625) * Lanes2::Both(shape_.gain);
             const Lanes2 redPink = rest * red + colour * pink;
             const Lanes2 mixed = rest * redPink + colour * white;
-            out[j] = previous = Lanes2::Both(level_) * mixed + Lanes2::Both(kFeedback) * previous;
+            out[j] = previous = Lanes2::Both(shape_.level) * mixed + Lanes2::Both(kFeedback) * previous;
         }
         gen.Store(state_);
         pinkSum.Store(pinkSum_);
@@ -175,10 +175,7 @@ private:
     void Redraw(int row, Lanes2 sum, Lanes2 v);
 
     std::uint32_t state_[2];
-    double level_ = 0.0;
-    double colour_ = 0.0;
-    double gain_ = 4.0;
-    bool redMix_ = true;
+    NoiseShape shape_;
     std::uint32_t counter_ = 0;
     double rows_[16][2] = {};
     double pinkSum_[2] = {};

@@ -2,32 +2,6 @@
 
 #include <initializer_list>
 
-namespace
-{
-// BranchDot over every stride-th value of x: the same eight partial sums in
-// the same order, so the same result bit for bit as on a gathered row.
-double StridedBranchDot(const double* c, const double* x, int stride, int taps)
-{
-    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0, s4 = 0.0, s5 = 0.0, s6 = 0.0, s7 = 0.0;
-    int k = 0;
-    for (; k + 8 <= taps; k += 8)
-    {
-        const double* v = x + k * stride;
-        s0 += c[k] * v[0];
-        s1 += c[k + 1] * v[stride];
-        s2 += c[k + 2] * v[2 * stride];
-        s3 += c[k + 3] * v[3 * stride];
-        s4 += c[k + 4] * v[4 * stride];
-        s5 += c[k + 5] * v[5 * stride];
-        s6 += c[k + 6] * v[6 * stride];
-        s7 += c[k + 7] * v[7 * stride];
-    }
-    for (; k < taps; ++k)
-        s0 += c[k] * x[k * stride];
-    return ((s0 + s1) + (s2 + s3)) + ((s4 + s5) + (s6 + s7));
-}
-}  // namespace
-
 PolyphaseDecimator::PolyphaseDecimator()
 {
     Design(32, 0.25, 2);
@@ -37,7 +11,8 @@ void PolyphaseDecimator::Design(int totalTaps, double cutoff, int factor)
 {
     // A bypass switch designs the same filter again (on whichever thread
     // the parameter changed): keep the coefficients, reset only the state.
-    if (totalTaps != designTaps_ || cutoff != designCutoff_ || factor != designFactor_) {
+    if (totalTaps != designTaps_ || cutoff != designCutoff_ || factor != designFactor_)
+    {
         layout_ = DesignPolyphaseBranches(coef_, totalTaps, cutoff, factor);
         designTaps_ = totalTaps;
         designCutoff_ = cutoff;
@@ -54,8 +29,12 @@ void PolyphaseDecimator::Push(double u)
 {
     const int l = layout_.factor;
     const double* c = coef_[l - 1 - branch_];
+    // The branch's values are every l-th one of the full-rate window.
     const double* window = Store(u);
-    accumulator_ += c[0] * u + StridedBranchDot(c + 1, window + l, l, layout_.branchTaps - 1);
+    double row[PolyphaseLayout::kMaxBranchTaps];
+    for (int k = 0; k < layout_.branchTaps; ++k)
+        row[k] = window[k * l];
+    accumulator_ += BranchOutput(c, u, row, layout_.branchTaps);
     branch_ = (branch_ + 1 == l) ? 0 : branch_ + 1;
 }
 
@@ -80,33 +59,24 @@ Lanes2 PolyphaseDecimator::DecimateGroupPair(PolyphaseDecimator& a, PolyphaseDec
         // newest value at the new position.
         pa -= l;
         pb -= l;
-        if (l == 4)
+        // Each channel's values, newest first, two at a time into both
+        // copies of the ring.
+        double* ha = a.history_ + pa;
+        double* hb = b.history_ + pb;
+        int i = 0;
+        for (; i + 2 <= l; i += 2)
         {
-            // The chain's factor: each channel's four values, newest first,
-            // as two pairs into both copies of the ring.
-            const Lanes2 a32 = Firsts(group[3], group[2]), a10 = Firsts(group[1], group[0]);
-            const Lanes2 b32 = Seconds(group[3], group[2]), b10 = Seconds(group[1], group[0]);
-            for (double* h : {a.history_ + pa, a.history_ + pa + kRing})
+            const Lanes2 newer = group[l - 1 - i], older = group[l - 2 - i];
+            for (int copy : {0, kRing})
             {
-                a32.Store(h);
-                a10.Store(h + 2);
-            }
-            for (double* h : {b.history_ + pb, b.history_ + pb + kRing})
-            {
-                b32.Store(h);
-                b10.Store(h + 2);
+                Firsts(newer, older).Store(ha + i + copy);
+                Seconds(newer, older).Store(hb + i + copy);
             }
         }
-        else
+        if (i < l)
         {
-            double* ha = a.history_ + pa + l - 1;
-            double* hb = b.history_ + pb + l - 1;
-            for (int k = 0; k < l; ++k)
-            {
-                const Lanes2 v = group[k];
-                ha[-k] = ha[kRing - k] = v.A();
-                hb[-k] = hb[kRing - k] = v.B();
-            }
+            ha[i] = ha[i + kRing] = group[0].A();
+            hb[i] = hb[i + kRing] = group[0].B();
         }
         a.writePos_ = pa;
         b.writePos_ = pb;

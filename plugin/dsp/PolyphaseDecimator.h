@@ -42,13 +42,6 @@ public:
     // [audio thread]
     void Push(double u);
 
-    // Push(ua) on a and Push(ub) on b. [audio thread]
-    static void PushPair(PolyphaseDecimator& a, PolyphaseDecimator& b, double ua, double ub)
-    {
-        a.Push(ua);
-        b.Push(ub);
-    }
-
     // A whole group of both channels: group holds Factor() oversampled
     // values, oldest first, channel A in lane A and B in lane B. Returns both
     // outputs: those of Factor() Push calls and TakeOutput on each, within

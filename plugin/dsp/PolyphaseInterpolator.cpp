@@ -8,7 +8,8 @@ PolyphaseInterpolator::PolyphaseInterpolator()
 void PolyphaseInterpolator::Design(int totalTaps, double cutoff, int factor)
 {
     // Equal arguments give equal coefficients: only the state is reset.
-    if (totalTaps != designTaps_ || cutoff != designCutoff_ || factor != designFactor_) {
+    if (totalTaps != designTaps_ || cutoff != designCutoff_ || factor != designFactor_)
+    {
         layout_ = DesignPolyphaseBranches(coef_, totalTaps, cutoff, factor);
         designTaps_ = totalTaps;
         designCutoff_ = cutoff;

@@ -120,7 +120,6 @@ void SaturationCore::SetModel(double rateHz, int model)
     crosstalkHigh_ = FastExp(M(5) * kLn10Over20);
     presenceGain_ = FastExp(M(8) * kLn10Over20);
 
-
     if (model_->hasNoise)
         ConfigureHiss(1.0, 1.0);
 
