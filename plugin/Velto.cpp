@@ -374,90 +374,100 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
   HighpassPair highpass;
   highpass.Load(hp_, hp_ + 2, split_ + 6, rollOff_);
 
-  for (int i = 0; i < frames; ++i) {
-    const double x0 = LimitInput(inL[i]);
-    const double x1 = LimitInput(inR[i]);
-    double yL, yR;
-
-    if (bypass_) {
-      // Only the dry lines and the fade run: the bypassed signal stays as late
-      // as the processed one, so neither switch jumps in time. Filters, core
-      // and meters keep their state.
-      dry_[0].Write(x0);
-      dry_[1].Write(x1);
-      yL = dry_[0].Read();
-      yR = dry_[1].Read();
-    } else {
-      double a, b;
+  // Two frames at a time: their eight oversampled values go through each
+  // stage of the tone path together, so the stages' chains overlap. The
+  // values are those of one frame after the other.
+  constexpr int kFrames = 2;
+  for (int i = 0; i < frames; i += kFrames) {
+    const int count = std::min(kFrames, frames - i);
+    double x0[kFrames], x1[kFrames], a[kFrames], b[kFrames];
+    Lanes2 wet[kFrames];
+    for (int f = 0; f < count; ++f) {
+      x0[f] = LimitInput(inL[i + f]);
+      x1[f] = LimitInput(inR[i + f]);
       if (eqMode_ == 0) {
-        a = x0, b = x1;
+        a[f] = x0[f], b[f] = x1[f];
       } else {
-        a = (x0 + x1) * 0.5;  // mid
-        b = (x1 - x0) * 0.5;  // side
-      }
-      dry_[0].Write(x0);
-      dry_[1].Write(x1);
-      Lanes2 up[kOversampling], c[kOversampling];
-      PolyphaseInterpolator::PushPair(interp_[0], interp_[1], a, b, up);
-
-      // Channels A and B side by side from the interpolators to the decimators,
-      // each stage over the frame's oversampled values at once.
-      SplitBands(up, c);
-      core_.ProcessBlock(c, kOversampling);
-
-      const Lanes2 w = PolyphaseDecimator::DecimateGroupPair(decim_[0], decim_[1], c);
-      const double wA = w.A() * outGain_;
-      const double wB = w.B() * outGain_;
-      double wL = wA, wR = wB;
-      if (eqMode_ != 0) {
-        wL = wA - wB;
-        wR = wB + wA;
-      }
-      const double dL = dry_[0].Read();
-      const double dR = dry_[1].Read();
-      const double mL = (1.0 - mix_) * dL + mix_ * wL;
-      const double mR = (1.0 - mix_) * dR + mix_ * wR;
-
-      if (!hpOn_) {
-        yL = mL, yR = mR;
-      } else if (hpMode_ == 1) {
-        const double m = (mL + mR) * 0.5, s = (mR - mL) * 0.5;
-        const double mf = Highpass(0, m);
-        yL = mf - s, yR = mf + s;
-      } else if (hpMode_ == 2) {
-        const double m = (mR + mL) * 0.5, s = (mR - mL) * 0.5;
-        const double sf = Highpass(0, s);
-        yL = m - sf, yR = m + sf;
-      } else {
-        const Lanes2 y = highpass.Process(Lanes2::Of(mL, mR));
-        yL = y.A(), yR = y.B();
-      }
-
-      // Meters follow the tone stage's channels on the input side.
-      const Lanes2 in = Abs(Lanes2::Both(inGain_) * Lanes2::Of(a, b));
-      const Lanes2 out = Abs(Lanes2::Of(yL, yR));
-      meters.in.Update(in);
-      meters.out.Update(out);
-      meters.slowIn.Update(in);
-      meters.slowOut.Update(out);
-      meters.rms.Update(out);
-      meters.hold.Update(out);
-    }
-
-    if (fadeIn_) {
-      fadeLength = std::clamp(fadeLength, 1.0, fs);
-      const int length = static_cast<int>(fadeLength);
-      fadeCounter_ = fadeCounter_ < 0 ? 0 : std::min(fadeCounter_, length);
-      const double g = std::clamp(fadeCounter_ / (fadeLength + kEpsilon), 0.0, 1.0);
-      yL = std::clamp(yL * g, -g, g);
-      yR = std::clamp(yR * g, -g, g);
-      if (++fadeCounter_ > length) {
-        fadeIn_ = false;
-        fadeCounter_ = 0;
+        a[f] = (x0[f] + x1[f]) * 0.5;  // mid
+        b[f] = (x1[f] - x0[f]) * 0.5;  // side
       }
     }
-    outL[i] = yL;
-    outR[i] = yR;
+    if (!bypass_) {
+      // Channels A and B side by side from the interpolators to the decimators.
+      Lanes2 up[kFrames * kOversampling], c[kFrames * kOversampling];
+      for (int f = 0; f < count; ++f) {
+        PolyphaseInterpolator::PushPair(interp_[0], interp_[1], a[f], b[f], up + f * kOversampling);
+        SplitBands(up + f * kOversampling, c + f * kOversampling);
+      }
+      core_.ProcessBlock(c, count * kOversampling);
+      for (int f = 0; f < count; ++f)
+        wet[f] = PolyphaseDecimator::DecimateGroupPair(decim_[0], decim_[1], c + f * kOversampling);
+    }
+
+    for (int f = 0; f < count; ++f) {
+      double yL, yR;
+      dry_[0].Write(x0[f]);
+      dry_[1].Write(x1[f]);
+      if (bypass_) {
+        // Only the dry lines and the fade run: the bypassed signal stays as
+        // late as the processed one, so neither switch jumps in time.
+        // Filters, core and meters keep their state.
+        yL = dry_[0].Read();
+        yR = dry_[1].Read();
+      } else {
+        const double wA = wet[f].A() * outGain_;
+        const double wB = wet[f].B() * outGain_;
+        double wL = wA, wR = wB;
+        if (eqMode_ != 0) {
+          wL = wA - wB;
+          wR = wB + wA;
+        }
+        const double dL = dry_[0].Read();
+        const double dR = dry_[1].Read();
+        const double mL = (1.0 - mix_) * dL + mix_ * wL;
+        const double mR = (1.0 - mix_) * dR + mix_ * wR;
+
+        if (!hpOn_) {
+          yL = mL, yR = mR;
+        } else if (hpMode_ == 1) {
+          const double m = (mL + mR) * 0.5, s = (mR - mL) * 0.5;
+          const double mf = Highpass(0, m);
+          yL = mf - s, yR = mf + s;
+        } else if (hpMode_ == 2) {
+          const double m = (mR + mL) * 0.5, s = (mR - mL) * 0.5;
+          const double sf = Highpass(0, s);
+          yL = m - sf, yR = m + sf;
+        } else {
+          const Lanes2 y = highpass.Process(Lanes2::Of(mL, mR));
+          yL = y.A(), yR = y.B();
+        }
+
+        // Meters follow the tone stage's channels on the input side.
+        const Lanes2 in = Abs(Lanes2::Both(inGain_) * Lanes2::Of(a[f], b[f]));
+        const Lanes2 out = Abs(Lanes2::Of(yL, yR));
+        meters.in.Update(in);
+        meters.out.Update(out);
+        meters.slowIn.Update(in);
+        meters.slowOut.Update(out);
+        meters.rms.Update(out);
+        meters.hold.Update(out);
+      }
+
+      if (fadeIn_) {
+        fadeLength = std::clamp(fadeLength, 1.0, fs);
+        const int length = static_cast<int>(fadeLength);
+        fadeCounter_ = fadeCounter_ < 0 ? 0 : std::min(fadeCounter_, length);
+        const double g = std::clamp(fadeCounter_ / (fadeLength + kEpsilon), 0.0, 1.0);
+        yL = std::clamp(yL * g, -g, g);
+        yR = std::clamp(yR * g, -g, g);
+        if (++fadeCounter_ > length) {
+          fadeIn_ = false;
+          fadeCounter_ = 0;
+        }
+      }
+      outL[i + f] = yL;
+      outR[i + f] = yR;
+    }
   }
 
   eachMeter([](const auto& pair, auto* followers) { pair.Store(followers); });

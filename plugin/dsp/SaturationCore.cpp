@@ -321,12 +321,12 @@ VELTO_ALWAYS_INLINE void SaturationCore::Run(Lanes2* io)
 
     if (hissEnabled_ && model_->hasNoise)
     {
-        const L gain = L::Both(inputGain), drive = L::Both(drive_);
+        const V gain = V::Both(inputGain), drive = V::Both(drive_);
         L hiss[N];
-        noise_.Run<N>(hiss);
+        noise_.Run<N, V>(hiss);
         VELTO_UNROLL
-        for (int j = 0; j < N; ++j)
-            s[j] = s[j] + hiss[j] * L::Load(modHiss + 2 * j) * gain * drive;
+        for (int j = 0; j < N; j += V::kSamples)
+            (V::Join(s + j) + V::Join(hiss + j) * V::Load(modHiss + 2 * j) * gain * drive).Split(s + j);
     }
 
     // Slow recursive memory term (r is small, so it stays stable):
@@ -375,20 +375,6 @@ Lanes2 SaturationCore::Process(Lanes2 ab)
     return ab;
 }
 
-void SaturationCore::ProcessBlock(Lanes2* io, int n)
-{
-    if (n == kBlock)
-    {
-#if defined(VELTO_CORE_AVX2)
-        if (avx2_)
-            return RunBlockAvx2(io);
-#endif
-        return Run<kBlock>(io);
-    }
-    for (int j = 0; j < n; ++j)
-        io[j] = Process(io[j]);
-}
-
 #if defined(VELTO_CORE_AVX2)
 // The same bodies with the three-operand AVX encoding (no fused multiply-add:
 // that is a feature of its own, and not asked for).
@@ -398,12 +384,27 @@ __attribute__((target("avx2"))) Lanes2 SaturationCore::RunAvx2(Lanes2 ab)
     return ab;
 }
 
+template <int N>
 __attribute__((target("avx2"))) void SaturationCore::RunBlockAvx2(Lanes2* io)
 {
 #if defined(VELTO_LANES4)
-    Run<kBlock, Lanes4>(io);
+    Run<N, Lanes4>(io);
 #else
-    Run<kBlock>(io);
+    Run<N>(io);
 #endif
 }
 #endif
+
+void SaturationCore::ProcessBlock(Lanes2* io, int n)
+{
+    if (n == kBlock || n == kLongBlock)
+    {
+#if defined(VELTO_CORE_AVX2)
+        if (avx2_)
+            return n == kBlock ? RunBlockAvx2<kBlock>(io) : RunBlockAvx2<kLongBlock>(io);
+#endif
+        return n == kBlock ? Run<kBlock>(io) : Run<kLongBlock>(io);
+    }
+    for (int j = 0; j < n; ++j)
+        io[j] = Process(io[j]);
+}

@@ -79,9 +79,10 @@ public:
     Lanes2 Process(Lanes2 ab);
 
     // Process on io[0..n-1] in place, in that order: the same values as n
-    // Process calls, with the work of a block of kBlock samples overlapped.
-    // [audio thread]
+    // Process calls, with the work of a block of kBlock or kLongBlock
+    // samples overlapped. [audio thread]
     static constexpr int kBlock = 4;
+    static constexpr int kLongBlock = 8;
     void ProcessBlock(Lanes2* io, int n);
 
     // Process runs in AVX2 encoding on x86-64 processors that have it (fewer
@@ -115,6 +116,7 @@ private:
     template <int N, class V = Lanes2>
     void Run(Lanes2* io);
     Lanes2 RunAvx2(Lanes2 ab);
+    template <int N>
     void RunBlockAvx2(Lanes2* io);
 
     const SaturationModel* model_;

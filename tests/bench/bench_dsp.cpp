@@ -159,6 +159,30 @@ void SaturationCore_BlockOfFour(benchmark::State& state)
 }
 BENCHMARK(SaturationCore_BlockOfFour);
 
+// Two frames' oversampled samples at once, as the chain runs them.
+void SaturationCore_BlockOfEight(benchmark::State& state)
+{
+    const std::vector<double> in = TestSignal(kBlock, 997.0, 4 * kRate);
+    SaturationCore core;
+    SetUpBenchCore(core);
+    for (auto _ : state)
+    {
+        double acc = 0.0;
+        for (int i = 0; i + 8 <= kBlock; i += 8)
+        {
+            Lanes2 io[8];
+            for (int k = 0; k < 8; ++k)
+                io[k] = Lanes2::Of(in[i + k], -in[i + k]);
+            core.ProcessBlock(io, 8);
+            for (int k = 0; k < 8; ++k)
+                acc += io[k].A() + io[k].B();
+        }
+        benchmark::DoNotOptimize(acc);
+    }
+    state.SetItemsProcessed(state.iterations() * kBlock);
+}
+BENCHMARK(SaturationCore_BlockOfEight);
+
 // Both channels, one whole group of four oversampled pairs per base-rate
 // output, as the chain runs them.
 void Decimator_StereoInputSample(benchmark::State& state)
