@@ -266,8 +266,19 @@ VELTO_ALWAYS_INLINE void SaturationCore::Run(Lanes2* io)
         const L amountLow = L::Of(ampLowA_ * working_[0], lowDrive_) * L::Of(lowDrive_, working_[0]);
         const L amountHigh = L::Of(ampHighA_ * working_[1], highDrive_) * L::Of(highDrive_, working_[1]);
         const double w = M(31);
-        lowStages_.Run<SaturationStage::Curve::kCurve6, N, V>(lowIn, uv, w, amountLow, modLow, working_[2]);
-        highStages_.Run<SaturationStage::Curve::kCurve5, N, V>(highIn, pq, w, amountHigh, modHigh, working_[3]);
+        L lowLevel[N], highLevel[N];
+#if defined(VELTO_LANES4)
+        if constexpr (V::kSamples == 2)
+            SaturationStagePair::Envelopes<N>(lowStages_, highStages_, lowIn, highIn, lowLevel, highLevel, w > 1e-12);
+        else
+#endif
+        {
+            lowStages_.Envelope<N>(lowIn, lowLevel, w > 1e-12);
+            highStages_.Envelope<N>(highIn, highLevel, w > 1e-12);
+        }
+        lowStages_.Shape<SaturationStage::Curve::kCurve6, N, V>(lowIn, lowLevel, uv, w, amountLow, modLow, working_[2]);
+        highStages_.Shape<SaturationStage::Curve::kCurve5, N, V>(highIn, highLevel, pq, w, amountHigh, modHigh,
+                                                               working_[3]);
     }
 
     // A = gl u + gh p + xl gl v + xh gh q; B = xl gl u + gl v + xh gh p + gh q.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Lanes2.h"
+#include "Lanes4.h"
 #include "SaturationStage.h"
 
 // Two SaturationStages with the same curve, one per lane (the low-band or the
@@ -45,41 +46,99 @@ struct SaturationStagePair
     template <SaturationStage::Curve C, int N, class V = Lanes2>
     VELTO_LANES_INLINE void Run(const Lanes2* x, Lanes2* out, double w, Lanes2 amount, const double* mod, double s)
     {
-        const bool weighted = w > 1e-12;
         Lanes2 level[N];
-        {
-            const Lanes2 zero = Lanes2::Both(0.0), one = Lanes2::Both(1.0);
-            Lanes2 previous = Lanes2::Load(previousAbs);
-            Lanes2 e = Lanes2::Load(env);
-            VELTO_UNROLL
-            for (int j = 0; j < N; ++j)
-            {
-                const Lanes2 ax = Abs(x[j]);
-                // Non-finite (NaN fails every comparison) or below 2^-54: no level.
-                const Mask2 usable = (ax <= Lanes2::Both(1.7976931348623157e308))
-                                     & (Lanes2::Both(SaturationStage::kTiny) <= ax);
-                if (weighted)
-                {
-                    const Lanes2 threshold = Lanes2::Both(SaturationStage::kThreshold);
-                    const Mask2 rising = (previous <= ax) & (ax >= threshold);
-                    const Lanes2 next = Select(rising, (e - one) * Lanes2::Both(attack) + one,
-                                               Lanes2::Both(release) * e);
-                    level[j] = e = Select(next < threshold, zero, next);
-                    previous = Select(usable, ax, zero);
-                }
-                else
-                {
-                    // A stage without weight leaves the remembered level alone
-                    // but for unusable input, as the scalar stage does.
-                    previous = Select(usable, previous, zero);
-                    level[j] = zero;  // not used
-                }
-            }
-            if (weighted)
-                e.Store(env);
-            previous.Store(previousAbs);
-        }
+        Envelope<N>(x, level, w > 1e-12);
+        Shape<C, N, V>(x, level, out, w, amount, mod, s);
+    }
 
+    // The envelope over N samples: level[j] after x[j] where weighted.
+    template <int N>
+    VELTO_LANES_INLINE void Envelope(const Lanes2* x, Lanes2* level, bool weighted)
+    {
+        const Lanes2 zero = Lanes2::Both(0.0), one = Lanes2::Both(1.0);
+        Lanes2 previous = Lanes2::Load(previousAbs);
+        Lanes2 e = Lanes2::Load(env);
+        VELTO_UNROLL
+        for (int j = 0; j < N; ++j)
+        {
+            const Lanes2 ax = Abs(x[j]);
+            // Non-finite (NaN fails every comparison) or below 2^-54: no level.
+            const Mask2 usable = (ax <= Lanes2::Both(1.7976931348623157e308))
+                                 & (Lanes2::Both(SaturationStage::kTiny) <= ax);
+            if (weighted)
+            {
+                const Lanes2 threshold = Lanes2::Both(SaturationStage::kThreshold);
+                const Mask2 rising = (previous <= ax) & (ax >= threshold);
+                const Lanes2 next = Select(rising, (e - one) * Lanes2::Both(attack) + one,
+                                           Lanes2::Both(release) * e);
+                level[j] = e = Select(next < threshold, zero, next);
+                previous = Select(usable, ax, zero);
+            }
+            else
+            {
+                // A stage without weight leaves the remembered level alone
+                // but for unusable input, as the scalar stage does.
+                previous = Select(usable, previous, zero);
+                level[j] = zero;  // not used
+            }
+        }
+        if (weighted)
+            e.Store(env);
+        previous.Store(previousAbs);
+    }
+
+#if defined(VELTO_LANES4)
+    // The envelopes of two stage pairs (the low and the high band) at once,
+    // one pair in each half of a four-double value: each lane does what
+    // Envelope does. [audio thread]
+    template <int N>
+    VELTO_LANES_INLINE static void Envelopes(SaturationStagePair& low, SaturationStagePair& high,
+                                             const Lanes2* lowX, const Lanes2* highX, Lanes2* lowLevel,
+                                             Lanes2* highLevel, bool weighted)
+    {
+        using V = Lanes4::Values;
+        const V zero = {}, one = zero + 1.0;
+        const V attacks = {low.attack, low.attack, high.attack, high.attack};
+        const V releases = {low.release, low.release, high.release, high.release};
+        const V threshold = zero + SaturationStage::kThreshold;
+        V previous = {low.previousAbs[0], low.previousAbs[1], high.previousAbs[0], high.previousAbs[1]};
+        V e = {low.env[0], low.env[1], high.env[0], high.env[1]};
+        VELTO_UNROLL
+        for (int j = 0; j < N; ++j)
+        {
+            const V x = {lowX[j].v[0], lowX[j].v[1], highX[j].v[0], highX[j].v[1]};
+            const V ax = Abs(Lanes4{x}).v;
+            const auto usable = (ax <= zero + 1.7976931348623157e308) & (zero + SaturationStage::kTiny <= ax);
+            if (weighted)
+            {
+                const auto rising = (previous <= ax) & (threshold <= ax);
+                const V next = rising ? (e - one) * attacks + one : releases * e;
+                e = next < threshold ? zero : next;
+                lowLevel[j].v = __m128d{e[0], e[1]};
+                highLevel[j].v = __m128d{e[2], e[3]};
+                previous = usable ? ax : zero;
+            }
+            else
+            {
+                previous = usable ? previous : zero;
+                lowLevel[j] = highLevel[j] = Lanes2::Both(0.0);
+            }
+        }
+        if (weighted)
+        {
+            low.env[0] = e[0], low.env[1] = e[1], high.env[0] = e[2], high.env[1] = e[3];
+        }
+        low.previousAbs[0] = previous[0], low.previousAbs[1] = previous[1];
+        high.previousAbs[0] = previous[2], high.previousAbs[1] = previous[3];
+    }
+#endif
+
+    // The curves and the blend over N samples, given the envelope's levels.
+    template <SaturationStage::Curve C, int N, class V = Lanes2>
+    VELTO_LANES_INLINE void Shape(const Lanes2* x, const Lanes2* level, Lanes2* out, double w, Lanes2 amount,
+                                  const double* mod, double s)
+    {
+        const bool weighted = w > 1e-12;
         const V zero = V::Both(0.0), one = V::Both(1.0);
         const V k = V::Repeat(amount);
         VELTO_UNROLL
