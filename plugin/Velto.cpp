@@ -17,14 +17,15 @@ constexpr double kEpsilon = 2.22045e-15;
 
 double DbToGain(double db) { return std::exp(db * kDbToLog); }
 
-// Two band-split sections side by side over a frame's oversampled values:
-// section pair[0] on lane A, pair[1] on lane B, each with its own arithmetic
-// and state. [audio thread]
+// Two band-split sections side by side over N oversampled values: section
+// pair[0] on lane A, pair[1] on lane B, each with its own arithmetic and
+// state. [audio thread]
+template <int N>
 void SplitPair(OnePoleLowpass* pair, const Lanes2* x, Lanes2* out) {
   const Lanes2 b0 = Lanes2::Of(pair[0].b0, pair[1].b0), a1 = Lanes2::Of(pair[0].a1, pair[1].a1);
   Lanes2 y = Lanes2::Of(pair[0].y, pair[1].y);
   VELTO_UNROLL
-  for (int k = 0; k < Velto::kOversampling; ++k) out[k] = y = b0 * x[k] + a1 * y;
+  for (int k = 0; k < N; ++k) out[k] = y = b0 * x[k] + a1 * y;
   pair[0].y = y.A();
   pair[1].y = y.B();
 }
@@ -317,19 +318,20 @@ double Velto::Highpass(int channel, double x) {
   return rollOff_ == 4 ? hp_[2 + channel].ProcessDF1(y) : y;
 }
 
-// The tone bands of a frame's oversampled values u, weighted and summed into
-// c; in mid or side mode only that signal passes the tone stage. [audio thread]
+// The tone bands of N oversampled values u, weighted and summed into c; in
+// mid or side mode only that signal passes the tone stage. [audio thread]
+template <int N>
 void Velto::SplitBands(const Lanes2* u, Lanes2* c) {
-  constexpr int n = kOversampling;
+  constexpr int n = N;
   const Lanes2 gainLow = Lanes2::Both(bandLow_), gainMid = Lanes2::Both(bandMid_), gainHigh = Lanes2::Both(bandHigh_);
   Lanes2 low[n], t[n];
-  SplitPair(split_ + 0, u, low);
+  SplitPair<n>(split_ + 0, u, low);
   if (threeBand_) {
     Lanes2 high[n];
     VELTO_UNROLL
     for (int k = 0; k < n; ++k) t[k] = u[k] - low[k];
-    SplitPair(split_ + 2, t, t);  // mid
-    SplitPair(split_ + 4, u, high);
+    SplitPair<n>(split_ + 2, t, t);  // mid
+    SplitPair<n>(split_ + 4, u, high);
     VELTO_UNROLL
     for (int k = 0; k < n; ++k) c[k] = gainMid * t[k] + gainLow * low[k] + gainHigh * (u[k] - high[k]);
   } else {
@@ -395,10 +397,12 @@ void Velto::ProcessDouble(double** inputs, double** outputs, int frames) {
     if (!bypass_) {
       // Channels A and B side by side from the interpolators to the decimators.
       Lanes2 up[kFrames * kOversampling], c[kFrames * kOversampling];
-      for (int f = 0; f < count; ++f) {
+      for (int f = 0; f < count; ++f)
         PolyphaseInterpolator::PushPair(interp_[0], interp_[1], a[f], b[f], up + f * kOversampling);
-        SplitBands(up + f * kOversampling, c + f * kOversampling);
-      }
+      if (count == kFrames)
+        SplitBands<kFrames * kOversampling>(up, c);
+      else
+        SplitBands<kOversampling>(up, c);
       core_.ProcessBlock(c, count * kOversampling);
       for (int f = 0; f < count; ++f)
         wet[f] = PolyphaseDecimator::DecimateGroupPair(decim_[0], decim_[1], c + f * kOversampling);

@@ -146,6 +146,7 @@ class Velto : public PluginBinding {
   void BuildEditor();
   void HandOverMeters();
   double Highpass(int channel, double x);
+  template <int N>
   void SplitBands(const Lanes2* u, Lanes2* c);
   void PassThroughUnprocessed(double** inputs, double** outputs, int frames);  // [audio thread]
   bool OutputSane(double** outputs, int frames) const;                          // [audio thread]
