@@ -135,53 +135,31 @@ void SaturationCore_OversampledSample(benchmark::State& state)
 }
 BENCHMARK(SaturationCore_OversampledSample);
 
-// The same in blocks of four oversampled samples, as the chain runs it.
-void SaturationCore_BlockOfFour(benchmark::State& state)
+// The same in blocks of four and of eight oversampled samples (one frame's
+// and two frames' worth; the chain runs blocks of eight).
+void SaturationCore_Block(benchmark::State& state)
 {
+    const int length = static_cast<int>(state.range(0));
     const std::vector<double> in = TestSignal(kBlock, 997.0, 4 * kRate);
     SaturationCore core;
     SetUpBenchCore(core);
     for (auto _ : state)
     {
         double acc = 0.0;
-        for (int i = 0; i + 4 <= kBlock; i += 4)
+        for (int i = 0; i + length <= kBlock; i += length)
         {
-            Lanes2 io[4];
-            for (int k = 0; k < 4; ++k)
+            Lanes2 io[SaturationCore::kLongBlock];
+            for (int k = 0; k < length; ++k)
                 io[k] = Lanes2::Of(in[i + k], -in[i + k]);
-            core.ProcessBlock(io, 4);
-            for (int k = 0; k < 4; ++k)
+            core.ProcessBlock(io, length);
+            for (int k = 0; k < length; ++k)
                 acc += io[k].A() + io[k].B();
         }
         benchmark::DoNotOptimize(acc);
     }
     state.SetItemsProcessed(state.iterations() * kBlock);
 }
-BENCHMARK(SaturationCore_BlockOfFour);
-
-// Two frames' oversampled samples at once, as the chain runs them.
-void SaturationCore_BlockOfEight(benchmark::State& state)
-{
-    const std::vector<double> in = TestSignal(kBlock, 997.0, 4 * kRate);
-    SaturationCore core;
-    SetUpBenchCore(core);
-    for (auto _ : state)
-    {
-        double acc = 0.0;
-        for (int i = 0; i + 8 <= kBlock; i += 8)
-        {
-            Lanes2 io[8];
-            for (int k = 0; k < 8; ++k)
-                io[k] = Lanes2::Of(in[i + k], -in[i + k]);
-            core.ProcessBlock(io, 8);
-            for (int k = 0; k < 8; ++k)
-                acc += io[k].A() + io[k].B();
-        }
-        benchmark::DoNotOptimize(acc);
-    }
-    state.SetItemsProcessed(state.iterations() * kBlock);
-}
-BENCHMARK(SaturationCore_BlockOfEight);
+BENCHMARK(SaturationCore_Block)->Arg(SaturationCore::kBlock)->Arg(SaturationCore::kLongBlock);
 
 // Both channels, one whole group of four oversampled pairs per base-rate
 // output, as the chain runs them.
