@@ -229,9 +229,10 @@ private:
     template <int N>
     VELTO_LANES_INLINE bool RunPairs(Lanes2* out)
     {
-        // Every step replaces the row of the counter's highest bit; it is the
-        // same for the whole block where that bit stays (counter 0 and the
-        // wrap to 0 included, where it does not).
+        // Every step replaces the row of the counter's highest bit. The test
+        // holds where that bit stays the same over the block's counters; a
+        // counter of 0, a power of two inside the block or the wrap to 0
+        // sends the block the single-step way.
         const std::uint32_t counter = counter_;
         if (!((counter ^ (counter + (N - 1))) < counter))
             return false;
