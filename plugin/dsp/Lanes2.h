@@ -204,24 +204,51 @@ struct BiquadPair
     double b0[2] = {1.0, 1.0}, b1[2] = {}, b2[2] = {}, a1[2] = {}, a2[2] = {};
     double x1[2] = {}, x2[2] = {}, y1[2] = {}, y2[2] = {};
 
-    // N samples in a row, out[j] for x[j] (out may be x).
-    template <int N>
+    // N samples in a row, out[j] for x[j] (out may be x). With V = Lanes4
+    // the feed-forward part, b0 x[n] + b1 x[n-1] + b2 x[n-2], which needs
+    // no output before it, runs two samples at a time first; the feedback
+    // terms follow sample by sample, in the same order of operations.
+    template <int N, class V = Lanes2>
     VELTO_LANES_INLINE void Run(const Lanes2* x, Lanes2* out)
     {
         const Lanes2 c0 = Lanes2::Load(b0), c1 = Lanes2::Load(b1), c2 = Lanes2::Load(b2);
         const Lanes2 d1 = Lanes2::Load(a1), d2 = Lanes2::Load(a2);
         Lanes2 px1 = Lanes2::Load(x1), px2 = Lanes2::Load(x2);
         Lanes2 py1 = Lanes2::Load(y1), py2 = Lanes2::Load(y2);
-        VELTO_UNROLL
-        for (int j = 0; j < N; ++j)
+        if constexpr (V::kSamples == 2 && N % 2 == 0)
         {
-            const Lanes2 in = x[j];
-            const Lanes2 y = c0 * in + c1 * px1 + c2 * px2 - d1 * py1 - d2 * py2;
-            px2 = px1;
-            px1 = in;
-            py2 = py1;
-            py1 = y;
-            out[j] = y;
+            Lanes2 forward[N];
+            const V e0 = V::Repeat(c0), e1 = V::Repeat(c1), e2 = V::Repeat(c2);
+            VELTO_UNROLL
+            for (int j = 0; j < N; j += 2)
+            {
+                const Lanes2 previous[2] = {px1, x[j]}, before[2] = {px2, px1};
+                (e0 * V::Join(x + j) + e1 * V::Join(previous) + e2 * V::Join(before)).Split(forward + j);
+                px2 = x[j];
+                px1 = x[j + 1];
+            }
+            VELTO_UNROLL
+            for (int j = 0; j < N; ++j)
+            {
+                const Lanes2 y = forward[j] - d1 * py1 - d2 * py2;
+                py2 = py1;
+                py1 = y;
+                out[j] = y;
+            }
+        }
+        else
+        {
+            VELTO_UNROLL
+            for (int j = 0; j < N; ++j)
+            {
+                const Lanes2 in = x[j];
+                const Lanes2 y = c0 * in + c1 * px1 + c2 * px2 - d1 * py1 - d2 * py2;
+                px2 = px1;
+                px1 = in;
+                py2 = py1;
+                py1 = y;
+                out[j] = y;
+            }
         }
         px1.Store(x1);
         px2.Store(x2);

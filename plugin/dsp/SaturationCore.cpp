@@ -322,9 +322,9 @@ VELTO_ALWAYS_INLINE void SaturationCore::Run(Lanes2* io)
             for (int j = 0; j < N; ++j)
                 presence[j] = zero;
         }
-        highPeakPair_.Run<N>(s, s);
-        lowPeakPair_.Run<N>(s, s);
-        eqHighpassPair_.Run<N>(s, s);
+        highPeakPair_.Run<N, V>(s, s);
+        lowPeakPair_.Run<N, V>(s, s);
+        eqHighpassPair_.Run<N, V>(s, s);
         VELTO_UNROLL
         for (int j = 0; j < N; ++j)
             s[j] = s[j] + presence[j];
