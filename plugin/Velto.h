@@ -148,6 +148,11 @@ class Velto : public PluginBinding {
   double Highpass(int channel, double x);
   template <int N>
   void SplitBands(const Lanes2* u, Lanes2* c);
+  void ProcessFrames(double** inputs, double** outputs, int frames);
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VELTO_FRAMES_AVX2 1
+  void ProcessFramesAvx2(double** inputs, double** outputs, int frames);
+#endif
   void PassThroughUnprocessed(double** inputs, double** outputs, int frames);  // [audio thread]
   bool OutputSane(double** outputs, int frames) const;                          // [audio thread]
   void Recover(double** outputs, int frames);                                   // [audio thread]
