@@ -6,5 +6,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Test programs built for Windows run under Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Test programs built for Windows run under Wine, 64-bit ones with its
+# 64-bit loader (see the script).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine.sh)

@@ -37,12 +37,25 @@ if [ "$quick" = 0 ]; then
   cmake --build --preset linux-fuzz -j"$jobs" --target velto_fuzz_targets
   ctest --preset linux-fuzz
 
+  # 32-bit Wine needs a kernel that runs 32-bit x86 programs; some (virtual
+  # machines among them) are built without. There the 32-bit build is still
+  # made, and its tests are reported as not run, never as passed.
+  skipped=""
   for target in win64 win32; do
     step "Windows cross-build and module tests under Wine: $target"
     cmake --preset "$target" >/dev/null
     cmake --build --preset "$target" -j"$jobs"
+    if [ "$target" = win32 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+      skipped="the 32-bit Windows tests were NOT run: this kernel cannot start 32-bit programs, so 32-bit Wine cannot run"
+      echo "NOT RUN: $skipped."
+      continue
+    fi
     ctest --preset "$target"
   done
 fi
 echo
-echo "All tests passed."
+if [ -n "${skipped:-}" ]; then
+  echo "All tests that could run passed; $skipped."
+else
+  echo "All tests passed."
+fi
