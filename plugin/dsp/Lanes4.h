@@ -84,4 +84,61 @@ VELTO_LANES_INLINE Lanes4 MagicMinusHalfBits(Lanes4 x, unsigned long long magic)
     const Lanes4::Bits bits = reinterpret_cast<Lanes4::Bits>(x.v) >> 1;
     return {reinterpret_cast<Lanes4::Values>(Lanes4::Bits{} + magic - bits)};
 }
+
+// Order tests on bit patterns, for the AVX2 block: its floating-point ports
+// are the busy ones, and a 64-bit integer comparison runs on another. Read as
+// signed integers, the patterns of non-negative doubles order as their
+// values and a NaN's lies above infinity's; each test says where it gives
+// what the floating-point comparison gives.
+namespace Patterns
+{
+using Bits2 = Mask2::Bits;
+using Bits4 = Mask4::Bits;
+constexpr long long Of(double x) { return __builtin_bit_cast(long long, x); }
+// The patterns, as the integer lanes of a mask value.
+VELTO_LANES_INLINE Mask2 Of(Lanes2 x) { return {reinterpret_cast<Bits2>(x.v)}; }
+VELTO_LANES_INLINE Mask4 Of(Lanes4 x) { return {reinterpret_cast<Bits4>(x.v)}; }
+
+// A constant in every lane, loaded as a value the compiler does not see
+// through: it would otherwise fold the comparisons below into ones the
+// instruction set lacks (a >= b as not b > a) and build the constant from
+// immediates at every use.
+template <long long K, class Mask>
+VELTO_LANES_INLINE Mask Splat()
+{
+    alignas(32) static constexpr long long kLanes[4] = {K, K, K, K};
+    const long long* lanes = kLanes;
+    asm("" : "+r"(lanes));
+    Mask m;
+    __builtin_memcpy(&m.v, lanes, sizeof m.v);
+    return m;
+}
+
+// For a magnitude m (a non-negative double or NaN): least <= m <= DBL_MAX,
+// false for infinity and NaN, exactly as the floating-point test.
+template <long long Least, class Mask, class V>
+VELTO_LANES_INLINE Mask FiniteAtLeast(V m)
+{
+    using Bits = decltype(Mask::v);
+    const Bits b = reinterpret_cast<Bits>(m.v);
+    return {(b > Splat<Least - 1, Mask>().v) & (Splat<Of(1.7976931348623157e308) + 1, Mask>().v > b)};
+}
+template <long long Least>
+VELTO_LANES_INLINE Mask2 FiniteAtLeast(Lanes2 m) { return FiniteAtLeast<Least, Mask2>(m); }
+template <long long Least>
+VELTO_LANES_INLINE Mask4 FiniteAtLeast(Lanes4 m) { return FiniteAtLeast<Least, Mask4>(m); }
+
+// x > y and x < -y for a non-negative y (a negative x reads as a negative
+// integer): exact for every x but a NaN.
+template <long long Y>
+VELTO_LANES_INLINE Mask2 Above(Lanes2 x) { return {Of(x).v > Splat<Y, Mask2>().v}; }
+template <long long Y>
+VELTO_LANES_INLINE Mask2 BelowMinus(Lanes2 x)
+{
+    return {(Of(x).v ^ Splat<Of(-0.0), Mask2>().v) > Splat<Y, Mask2>().v};
+}
+
+// The sign bit of each lane: x < 0 for every x but -0 and a NaN with the sign set.
+VELTO_LANES_INLINE Mask4 Negative(Lanes4 x) { return {Of(x).v < Bits4{}}; }
+}  // namespace Patterns
 #endif

@@ -224,6 +224,15 @@ private:
         return Lanes4{reinterpret_cast<Lanes4::Values>(bits)} - Lanes4::Both(1.5);
     }
 
+    // Reflect with the bound tests on bit patterns; the walk is always
+    // finite, and there they give the same.
+    static VELTO_LANES_INLINE Lanes2 ReflectByPatterns(Lanes2 walk)
+    {
+        return Select(Patterns::Above<Patterns::Of(kWalkBound)>(walk), Lanes2::Both(2.0 * kWalkBound) - walk,
+                      Select(Patterns::BelowMinus<Patterns::Of(kWalkBound)>(walk),
+                             Lanes2::Both(-2.0 * kWalkBound) - walk, walk));
+    }
+
     // N steps (N even) two at a time, or false with nothing changed where a
     // step of the block would replace another pink row or draw a row again.
     template <int N>
@@ -280,16 +289,17 @@ private:
             for (int p = 0; p < kPairs; ++p)
                 u[p][0].Split(first + 2 * p);
             Lanes2 sum = Lanes2::Load(pinkSum_), replaced = Lanes2::Load(rows_[row]);
-            Mask2 inBounds;
+            Mask2 outside;
             VELTO_UNROLL
             for (int j = 0; j < N; ++j)
             {
                 sums[j] = sum = sum - replaced + first[j];
                 replaced = first[j];
-                const Mask2 within = Abs(sum) <= Lanes2::Both(kPinkBound);
-                inBounds = j == 0 ? within : inBounds & within;
+                // |sum| beyond the bound, on bit patterns: true for a NaN too.
+                const Mask2 beyond = Patterns::Above<Patterns::Of(kPinkBound)>(Abs(sum));
+                outside = j == 0 ? beyond : outside | beyond;
             }
-            if (!inBounds.All())
+            if (outside.Any())
                 return false;
         }
 
@@ -316,7 +326,7 @@ private:
                 Lanes2 walk = Lanes2::Load(walk_);
                 VELTO_UNROLL
                 for (int j = 0; j < N; ++j)
-                    walks[j] = walk = Reflect(walk + steps[j]);
+                    walks[j] = walk = ReflectByPatterns(walk + steps[j]);
                 walk.Store(walk_);
             }
             Lanes2 previous = Lanes2::Load(previous_);

@@ -239,9 +239,24 @@ VELTO_ALWAYS_INLINE void SaturationCore::Run(Lanes2* io)
         {
             x[j] = gain * io[j];
             const L ax = Abs(x[j]);
-            const L l = Select(ax >= previousAbs, rise, fall);
+            L l;
+            Mask2 usable;
+#if defined(VELTO_LANES4)
+            if constexpr (V::kSamples == 2)
+            {
+                // previousAbs is 0 or a finite magnitude, so the patterns'
+                // order is the values' but for a NaN |x|, whose lag is NaN
+                // whichever factor it takes.
+                l = Select(Mask2{Patterns::Of(previousAbs).v > Patterns::Of(ax).v}, fall, rise);
+                usable = Patterns::FiniteAtLeast<Patterns::Of(kTiny)>(ax);
+            }
+            else
+#endif
+            {
+                l = Select(ax >= previousAbs, rise, fall);
+                usable = (ax <= L::Both(1.7976931348623157e308)) & (L::Both(kTiny) <= ax);
+            }
             lag = (one - l) * x[j] + l * lag;
-            const Mask2 usable = (ax <= L::Both(1.7976931348623157e308)) & (L::Both(kTiny) <= ax);
             previousAbs = Select(usable, ax, zero);
             in[j] = keep * x[j] + blend * lag;
         }

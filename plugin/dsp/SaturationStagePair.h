@@ -108,12 +108,16 @@ struct SaturationStagePair
         {
             const V x = {lowX[j].v[0], lowX[j].v[1], highX[j].v[0], highX[j].v[1]};
             const V ax = Abs(Lanes4{x}).v;
-            const auto usable = (ax <= zero + 1.7976931348623157e308) & (zero + SaturationStage::kTiny <= ax);
+            // On bit patterns where they give the same (previous is 0 or a
+            // finite magnitude, next a non-negative finite level); the
+            // threshold test keeps a NaN |x| from rising.
+            const auto usable = Patterns::FiniteAtLeast<Patterns::Of(SaturationStage::kTiny)>(Lanes4{ax}).v;
             if (weighted)
             {
-                const auto rising = (previous <= ax) & (threshold <= ax);
+                const auto falling = Patterns::Of(Lanes4{previous}).v > Patterns::Of(Lanes4{ax}).v;
+                const auto rising = ~falling & (threshold <= ax);
                 const V next = rising ? (e - one) * attacks + one : releases * e;
-                e = next < threshold ? zero : next;
+                e = Patterns::Of(Lanes4{next}).v < Patterns::Of(Lanes4{threshold}).v ? zero : next;
                 lowLevel[j].v = __m128d{e[0], e[1]};
                 highLevel[j].v = __m128d{e[2], e[3]};
                 previous = usable ? ax : zero;
@@ -133,6 +137,33 @@ struct SaturationStagePair
     }
 #endif
 
+    // |x| is finite and not below the stage's least level. In the AVX2
+    // block (V = Lanes4) on bit patterns, which give the same.
+    template <class V>
+    VELTO_LANES_INLINE static auto Usable(V ax)
+    {
+#if defined(VELTO_LANES4)
+        if constexpr (V::kSamples == 2)
+            return Patterns::FiniteAtLeast<Patterns::Of(SaturationStage::kTiny)>(ax);
+        else
+#endif
+            return (ax <= V::Both(1.7976931348623157e308)) & (V::Both(SaturationStage::kTiny) <= ax);
+    }
+
+    // y < 0 for a curve's value. The AVX2 block reads the sign bit instead,
+    // which differs only for a y of -0 (the curves give no NaN): that comes
+    // from an |x| below the least level, whose output is 0 either way.
+    template <class V>
+    VELTO_LANES_INLINE static auto Negative(V y)
+    {
+#if defined(VELTO_LANES4)
+        if constexpr (V::kSamples == 2)
+            return Patterns::Negative(y);
+        else
+#endif
+            return y < V::Both(0.0);
+    }
+
     // The curves and the blend over N samples, given the envelope's levels.
     template <SaturationStage::Curve C, int N, class V = Lanes2>
     VELTO_LANES_INLINE void Shape(const Lanes2* x, const Lanes2* level, Lanes2* out, double w, Lanes2 amount,
@@ -147,10 +178,10 @@ struct SaturationStagePair
             const V in = V::Join(x + j);
             const V e = weighted ? V::Both(w) * V::Join(level + j) + V::Both(0.1) : one;
             const V ax = Abs(in);
-            const auto usable = (ax <= V::Both(1.7976931348623157e308)) & (V::Both(SaturationStage::kTiny) <= ax);
             V y = Curve<C>(in);
+            const auto usable = Usable<V>(ax);
             if (s < 1.0)
-                y = Select(y < zero, V::Both(1.0 - s) * in + V::Both(s) * y, y);
+                y = Select(Negative<V>(y), V::Both(1.0 - s) * in + V::Both(s) * y, y);
             const V ek = e * (k * V::Load(mod + 2 * j));
             Select(usable, (one - ek) * in + ek * y, zero).Split(out + j);
         }

@@ -129,3 +129,70 @@ TEST(SaturationCore, Avx2AndSse2FormsAndBlocksGiveTheSameOutput)
     }
     EXPECT_EQ(mismatches, 0);
 }
+
+#if defined(VELTO_LANES4)
+// The core's two-sample form tests levels on bit patterns. Around each
+// boundary those tests claim to keep (the least level 2^-54, the largest
+// finite value, zeros of either sign, the envelope threshold) the envelopes of
+// both bands at once and the curves two samples at a time must give what the
+// one-lane forms give, bit for bit, levels and remembered states included.
+TEST(SaturationStagePair, TwoSampleFormsMatchOneLaneFormsAtTheLevelBoundaries)
+{
+    const double edges[] = {0.0, -0.0, 5.551115123125783e-17, -5.551115123125783e-17, 5.5511151231257820e-17,
+                            std::nextafter(5.551115123125783e-17, 0.0), 1.7976931348623157e308,
+                            -1.7976931348623157e308, std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN(),
+                            3.1622776601690267e-05, std::nextafter(3.1622776601690267e-05, 0.0), 3e31, -0.25, 0.7};
+    constexpr int kEdges = sizeof edges / sizeof edges[0];
+    constexpr int N = SaturationCore::kLongBlock;
+    std::mt19937 rng(5);
+    int mismatches = 0;
+    SaturationStagePair lowSingle, highSingle, lowBoth, highBoth;
+    for (SaturationStagePair* s : {&lowSingle, &highSingle, &lowBoth, &highBoth})
+    {
+        s->attack = 0.9993;
+        s->release = 0.99998;
+    }
+    const double mod[2 * N] = {1.001, 0.999, 1.002, 0.998, 1.0, 1.0, 0.997, 1.003,
+                               1.001, 0.999, 1.002, 0.998, 1.0, 1.0, 0.997, 1.003};
+    for (int block = 0; block < 4000; ++block)
+    {
+        Lanes2 low[N], high[N];
+        for (int j = 0; j < N; ++j)
+        {
+            const auto pick = [&](int k) {
+                return rng() % 3 == 0 ? edges[(block * 7 + j * 3 + k) % kEdges] : StageInput(rng, block * N + j + k);
+            };
+            low[j] = Lanes2::Of(pick(0), pick(1));
+            high[j] = Lanes2::Of(pick(2), pick(5));
+        }
+        Lanes2 lowLevel[N], highLevel[N], lowWant[N], highWant[N];
+        const bool weighted = block % 5 != 4;
+        SaturationStagePair::Envelopes<N>(lowBoth, highBoth, low, high, lowLevel, highLevel, weighted);
+        lowSingle.Envelope<N>(low, lowWant, weighted);
+        highSingle.Envelope<N>(high, highWant, weighted);
+        for (int j = 0; j < N; ++j)
+            for (int lane = 0; lane < 2; ++lane)
+                mismatches += !SameBits(lowLevel[j].v[lane], lowWant[j].v[lane])
+                              || !SameBits(highLevel[j].v[lane], highWant[j].v[lane]);
+        for (int lane = 0; lane < 2; ++lane)
+            mismatches += !SameBits(lowBoth.env[lane], lowSingle.env[lane])
+                          || !SameBits(highBoth.previousAbs[lane], highSingle.previousAbs[lane]);
+
+        Lanes2 got6[N], want6[N], got5[N], want5[N];
+        const Lanes2 amount = Lanes2::Of(0.02, 0.3);
+        for (double s : {0.0902, 1.0})
+        {
+            lowBoth.Shape<SaturationStage::Curve::kCurve6, N, Lanes4>(low, lowLevel, got6, 2.0, amount, mod, s);
+            lowBoth.Shape<SaturationStage::Curve::kCurve6, N, Lanes2>(low, lowLevel, want6, 2.0, amount, mod, s);
+            highBoth.Shape<SaturationStage::Curve::kCurve5, N, Lanes4>(high, highLevel, got5, 2.0, amount, mod, s);
+            highBoth.Shape<SaturationStage::Curve::kCurve5, N, Lanes2>(high, highLevel, want5, 2.0, amount, mod, s);
+            for (int j = 0; j < N; ++j)
+                for (int lane = 0; lane < 2; ++lane)
+                    mismatches += !SameBits(got6[j].v[lane], want6[j].v[lane])
+                                  || !SameBits(got5[j].v[lane], want5[j].v[lane]);
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+#endif
