@@ -2,10 +2,14 @@
 # Time per stereo frame of Velto's VST2 module against a 4x-oversampling peer
 # (Debian's lsp-plugins limiter, "Full x4"), both run by velto-render's host
 # harness with 64-bit buffers over the same 30 s input, in turns, in one run.
-# Prints each run's ns per frame (velto-render's processing time, the audio
-# thread's CPU time) and the median ratio Velto / peer.
+# Prints each run's ns per frame (the processor time velto-render's thread
+# spends inside the plug-in's process calls, without reading and writing the
+# files) and the median ratio Velto / peer.
 #
-#   scripts/compare-peer.sh [BUILD_DIR] [RUNS]
+# Both run on the same processor (CPU, default 0), so a pair is not split
+# between a quiet processor and a busy one.
+#
+#   [CPU=N] scripts/compare-peer.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 build=${1:-build/linux}
 runs=${2:-7}
@@ -30,10 +34,11 @@ header = struct.pack('<4sI4s4sIHHIIHH4sI', b'RIFF', 36 + len(frames), b'WAVE', b
 open(sys.argv[1], 'wb').write(header + frames)
 PY
 
-frames=$((44100 * 30))
+pin=()
+command -v taskset >/dev/null && pin=(taskset -c "${CPU:-0}")
 per_frame() {  # module [args...] -> ns per frame
-  "$render" --module "$@" "$work/in.wav" "$work/out.wav" 2>&1 |
-    awk -v n="$frames" '/processed in/ { printf "%.0f\n", $3 * 1e9 / n }'
+  "${pin[@]}" "$render" --module "$@" "$work/in.wav" "$work/out.wav" 2>&1 |
+    awk '/in the plug-in/ { printf "%.0f\n", $9 }'
 }
 velto=() peer_ns=()
 for ((i = 0; i < runs; i++)); do

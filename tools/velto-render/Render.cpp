@@ -1,8 +1,10 @@
 #include "Render.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 
 #include "Velto.h"
 
@@ -118,6 +120,16 @@ namespace {
 constexpr double kMaxLatencySeconds = 10.0;
 // The fastest rate hosts run plug-ins at; fades last no more samples than here.
 constexpr double kMaxProcessedRate = 768000.0;
+
+// This thread's processor time in seconds; the steady clock where the system
+// has no per-thread clock.
+double ThreadSeconds() {
+#if defined(CLOCK_THREAD_CPUTIME_ID)
+  timespec t{};
+  if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t) == 0) return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+#endif
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 }  // namespace
 
 bool RenderStream(HostedPlugin& plugin, AudioSource& source, AudioSink& sink, const RenderSettings& settings,
@@ -136,12 +148,20 @@ bool RenderStream(HostedPlugin& plugin, AudioSource& source, AudioSink& sink, co
   result->in.assign(channels, LevelMeter());
   result->out.assign(channels, LevelMeter());
   result->frames = 0;
+  result->processedFrames = 0;
+  result->processSeconds = 0.0;
+  auto process = [&](int n) {
+    const double start = ThreadSeconds();
+    plugin.Process(in, out, n);
+    result->processSeconds += ThreadSeconds() - start;
+    result->processedFrames += n;
+  };
 
   auto silence = [&](int64_t frames, const std::function<bool(int)>& use) {
     for (int c = 0; c < channels; ++c) std::fill(inBuf[c].begin(), inBuf[c].end(), 0.0);
     while (frames > 0) {
       const int n = static_cast<int>(std::min<int64_t>(block, frames));
-      plugin.Process(in, out, n);
+      process(n);
       if (!use(n)) return false;
       frames -= n;
     }
@@ -189,7 +209,7 @@ bool RenderStream(HostedPlugin& plugin, AudioSource& source, AudioSink& sink, co
     if (n < 0) return false;
     if (n == 0) break;
     for (int c = 0; c < channels; ++c) result->in[c].Add(in[c], n);
-    plugin.Process(in, out, n);
+    process(n);
     if (!emit(n)) return false;
     read += n;
     if (progress && total > 0) progress(static_cast<double>(read) / static_cast<double>(total));

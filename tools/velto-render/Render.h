@@ -144,6 +144,11 @@ struct RenderSettings {
 struct RenderResult {
   int64_t frames = 0;  // written
   int latency = 0;     // as the plug-in reported it
+  // Every frame through the plug-in's process call (the pre-roll and the
+  // latency flush included), and this thread's processor time inside those
+  // calls: the plug-in's own cost, without the file reading and writing.
+  int64_t processedFrames = 0;
+  double processSeconds = 0.0;
   std::vector<LevelMeter> in, out;
 };
 
