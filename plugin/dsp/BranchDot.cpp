@@ -390,6 +390,12 @@ __attribute__((target("avx2"))) inline void KeepInRegister(__m256d& v)
     asm volatile("" : "+x"(v));
 }
 
+// Four values written two at a time, read the same way.
+__attribute__((target("avx2"))) inline __m256d LoadPairs(const double* x)
+{
+    return _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(x)), _mm_loadu_pd(x + 2), 1);
+}
+
 // ScalarFullDot's order for two windows: vector m of a channel holds the
 // sums s4m..s4m+3. kTaps, where not 0, fixes the length at compile time (the
 // chain's decimator); the main loop runs two of its steps per pass, which
@@ -411,6 +417,22 @@ __attribute__((target("avx2"))) void Avx2FullDotPair(const double* h, const doub
         sb = _mm256_add_pd(sb, _mm256_mul_pd(cv, _mm256_loadu_pd(xb + (k))));   \
     }
     int i = 0;
+    if (taps >= 16)
+    {
+        // The newest four values of each window were just written two at a
+        // time: read them the same way, so the loads take them straight from
+        // the stores instead of waiting for them to reach the cache.
+        __m256d cv = _mm256_loadu_pd(h);
+        KeepInRegister(cv);
+        a0 = _mm256_mul_pd(cv, LoadPairs(xa));
+        b0 = _mm256_mul_pd(cv, LoadPairs(xb));
+        a0 = _mm256_add_pd(_mm256_setzero_pd(), a0);
+        b0 = _mm256_add_pd(_mm256_setzero_pd(), b0);
+        VELTO_STEP(a1, b1, 4)
+        VELTO_STEP(a2, b2, 8)
+        VELTO_STEP(a3, b3, 12)
+        i = 16;
+    }
 #pragma GCC unroll 2
     for (; i + 16 <= taps; i += 16)
     {
