@@ -33,8 +33,11 @@ struct Lanes4
     static constexpr int kSamples = 2;
     VELTO_LANES_INLINE static Lanes4 Both(double x) { return {Values{x, x, x, x}}; }
     // {a, b} for each of the two samples.
-    VELTO_LANES_INLINE static Lanes4 Of(double a, double b) { return {Values{a, b, a, b}}; }
-    VELTO_LANES_INLINE static Lanes4 Repeat(Lanes2 x) { return {Values{x.v[0], x.v[1], x.v[0], x.v[1]}}; }
+    // Built in registers (one pair, then both halves): left to itself the
+    // compiler may write the four values one by one to memory and read them
+    // back as one, which cannot take its data from the narrower stores.
+    VELTO_LANES_INLINE static Lanes4 Of(double a, double b) { return Repeat(Lanes2::Of(a, b)); }
+    VELTO_LANES_INLINE static Lanes4 Repeat(Lanes2 x) { return {__builtin_shufflevector(x.v, x.v, 0, 1, 0, 1)}; }
     // Two samples' {A, B} from p[0..3].
     VELTO_LANES_INLINE static Lanes4 Load(const double* p)
     {
