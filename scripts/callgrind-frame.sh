@@ -1,7 +1,9 @@
 #!/bin/bash
 # Instructions per stereo frame inside a VST2 module's 64-bit process call,
 # counted by callgrind while velto-render runs the built-in example through it.
-# The count is stable on a loaded machine, unlike wall-clock time.
+# The count is stable on a loaded machine, unlike wall-clock time. It is
+# divided by every frame the module processed (velto-render's summary gives
+# them: the example, the pre-roll of silence and the latency flush).
 #
 #   scripts/callgrind-frame.sh [BUILD_DIR] [SAMPLE_RATE] [PRESET]
 #   e.g. scripts/callgrind-frame.sh build/linux 44100 0
@@ -12,22 +14,13 @@ preset=${3:-0}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-valgrind --tool=callgrind --callgrind-out-file="$work/cg.out" --toggle-collect='*VSTProcessDoubles*' \
+summary=$(valgrind --tool=callgrind --callgrind-out-file="$work/cg.out" --toggle-collect='*VSTProcessDoubles*' \
   "$build/tools/velto-render/velto-render" --module "$build/bindings/vst2/Velto.so" \
-  --sample-rate "$rate" --preset "$preset" --quiet --format float "$work/out.wav" >/dev/null 2>&1
+  --sample-rate "$rate" --preset "$preset" --format float "$work/out.wav" 2>&1)
+frames=$(echo "$summary" | sed -n 's/.*in the plug-in .* for \([0-9]*\) frames.*/\1/p')
 instructions=$(callgrind_annotate --auto=no "$work/cg.out" 2>/dev/null | awk '/PROGRAM TOTALS/ { gsub(",", "", $1); print $1; exit }')
-
-# Frames from the output file's data chunk (stereo, 32-bit float).
-python3 - "$work/out.wav" "$instructions" "$rate" "$preset" <<'PY'
-import struct, sys
-data = open(sys.argv[1], 'rb').read()
-pos, frames = 12, 0
-while pos + 8 <= len(data):
-    tag, size = data[pos:pos + 4], struct.unpack('<I', data[pos + 4:pos + 8])[0]
-    if tag == b'data':
-        frames = size // 8
-        break
-    pos += 8 + size + (size & 1)
-print('rate %s preset %s: %d frames, %.0f instructions per frame'
-      % (sys.argv[3], sys.argv[4], frames, int(sys.argv[2]) / frames))
-PY
+if [ -z "$frames" ] || [ -z "$instructions" ]; then
+  echo "callgrind-frame.sh: no count (velto-render said: $summary)" >&2
+  exit 1
+fi
+echo "rate $rate preset $preset: $frames frames processed, $((instructions / frames)) instructions per frame"

@@ -38,7 +38,7 @@ pin=()
 command -v taskset >/dev/null && pin=(taskset -c "${CPU:-0}")
 per_frame() {  # module [args...] -> ns per frame
   "${pin[@]}" "$render" --module "$@" "$work/in.wav" "$work/out.wav" 2>&1 |
-    awk '/in the plug-in/ { printf "%.0f\n", $9 }'
+    sed -n 's/.*in the plug-in .* \([0-9.]*\) ns per frame.*/\1/p' | awk '{ printf "%.0f\n", $1 }'
 }
 velto=() peer_ns=()
 for ((i = 0; i < runs; i++)); do

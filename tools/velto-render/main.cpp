@@ -94,8 +94,9 @@ void Summarise(FILE* to, const std::string& output, double sampleRate, int chann
   std::fprintf(to, "  processed in %.3f s: %.1f x real time\n", seconds, seconds > 0.0 ? duration / seconds : 0.0);
   // The plug-in's own share: processor time inside its process calls.
   if (result.processedFrames > 0 && result.processSeconds > 0.0)
-    std::fprintf(to, "  in the plug-in %.3f s of processor time: %.1f ns per frame, %.1f x real time\n",
-                 result.processSeconds, result.processSeconds * 1e9 / static_cast<double>(result.processedFrames),
+    std::fprintf(to, "  in the plug-in %.3f s of processor time for %lld frames: %.1f ns per frame, %.1f x real time\n",
+                 result.processSeconds, static_cast<long long>(result.processedFrames),
+                 result.processSeconds * 1e9 / static_cast<double>(result.processedFrames),
                  static_cast<double>(result.processedFrames) / sampleRate / result.processSeconds);
 }
 }  // namespace
