@@ -426,6 +426,7 @@ __attribute__((target("avx2"))) void Avx2FullDotPair(const double* h, const doub
         KeepInRegister(cv);
         a0 = _mm256_mul_pd(cv, LoadPairs(xa));
         b0 = _mm256_mul_pd(cv, LoadPairs(xb));
+        // 0 + product, as the loop adds it: a product of -0 sums as +0.
         a0 = _mm256_add_pd(_mm256_setzero_pd(), a0);
         b0 = _mm256_add_pd(_mm256_setzero_pd(), b0);
         VELTO_STEP(a1, b1, 4)

@@ -111,7 +111,7 @@ struct SaturationStagePair
             // On bit patterns where they give the same (previous is 0 or a
             // finite magnitude, next a non-negative finite level); the
             // threshold test keeps a NaN |x| from rising.
-            const auto usable = Patterns::FiniteAtLeast<Patterns::Of(SaturationStage::kTiny)>(Lanes4{ax}).v;
+            const auto usable = Usable(Lanes4{ax}).v;
             if (weighted)
             {
                 const auto falling = Patterns::Of(Lanes4{previous}).v > Patterns::Of(Lanes4{ax}).v;
